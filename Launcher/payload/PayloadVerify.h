@@ -1,0 +1,15 @@
+// The checks the launcher makes on its payload before it touches the working directory, in their
+// fixed order: manifest checksum, record count, blob checksum, then every record. Shared by the
+// launch and by nimbrel-pack's check, so both report the same code for the same fault.
+#pragma once
+
+#include <optional>
+
+#include "payload/ByteView.h"
+#include "payload/PayloadCodes.h"
+#include "payload/PendingEntries.h"
+
+// Verifies both resources and parses every record into entries (the first of two equal keys
+// wins). Returns the first failure as its three-part code (stages 2 to 5), or nothing. A manifest
+// shorter than 8 bytes or a blob shorter than 4 is rejected before any header field is read.
+std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views, PendingEntries& entries);

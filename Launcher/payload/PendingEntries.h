@@ -1,0 +1,13 @@
+// The payload files not yet found right or written, keyed by relative path with the element-wise
+// equality of paths (case matters, runs of either separator count as one).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "payload/PayloadEntry.h"
+#include "workdir/PathRules.h"
+
+using PendingEntries = std::unordered_map<std::wstring, std::shared_ptr<PayloadEntry>,
+                                          PathKeyHasher, PathKeyEquality>;

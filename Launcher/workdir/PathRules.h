@@ -1,0 +1,48 @@
+// Windows path rules on wide text, without the file system: joining, the element-wise equality
+// and hash that key the pending entries, the ordering of candidate directories, and the lexical
+// relative path. Portable: on Windows wchar_t holds one UTF-16 code unit; on the host each
+// wchar_t holds one UTF-16 code unit as well, so the rules behave the same on both.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Tells whether c separates path elements (backslash or forward slash).
+bool IsPathSeparator(wchar_t c);
+
+// Joins right onto base like std::filesystem::path's operator/ on Windows: a right side with a
+// drive or a root separator replaces what it must; otherwise one backslash goes between the two
+// unless base is empty or already ends in a separator.
+std::wstring JoinPath(std::wstring_view base, std::wstring_view right);
+
+// Tells whether two relative paths have the same elements, code unit by code unit (case
+// matters), with a run of separators of either kind counting as one separator.
+bool PathKeyEqual(std::wstring_view a, std::wstring_view b);
+
+// FNV-1a over the UTF-16 code units (low byte first) with each run of separators hashed as one
+// backslash; equal keys hash equally.
+std::uint32_t PathKeyHash(std::wstring_view path);
+
+struct PathKeyHasher {
+    std::size_t operator()(const std::wstring& path) const { return PathKeyHash(path); }
+};
+struct PathKeyEquality {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+        return PathKeyEqual(a, b);
+    }
+};
+
+// Orders two paths as std::filesystem::path::compare does on Windows: root name first, then the
+// presence of a root separator, then the rest element by element (a separator sorts before any
+// other character). Returns <0, 0 or >0.
+int ComparePaths(std::wstring_view a, std::wstring_view b);
+
+// Gives the elements of full that follow the elements of base, joined with backslashes, or an
+// empty text when full does not lie below base. Purely lexical.
+std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base);
+
+// Tells whether a relative path would leave the folder it is joined to: it is empty, has a drive
+// or root separator, or has a ".." element.
+bool PathEscapesBase(std::wstring_view relative);
