@@ -1,0 +1,1 @@
+# nimbrel_crc32c

@@ -1,0 +1,1 @@
+# nimbrel_payload, nimbrel_payload_win

@@ -1,0 +1,1 @@
+# checksum tests
