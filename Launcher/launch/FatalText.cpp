@@ -1,0 +1,83 @@
+// Texts of the warning box and the error-code layout, kept apart from the box itself so that
+// they can be checked on any machine.
+#include "launch/FatalText.h"
+
+#include "launch/WebsiteUrl.h"
+
+const std::wstring_view FatalBoxTitle = L"Nimbrel Hub";
+
+const std::wstring_view WriteFileFailedText =
+    L"Could not launch Nimbrel Hub:\r\n - Write file failed.\r\nFile:\r\n'{}'\r\n\r\n"
+    L"Try restart Nimbrel Hub with administrator privileges or check your antivirus software "
+    L"settings.";
+
+const std::wstring_view StartApplicationFailedText =
+    L"Could not launch Nimbrel Hub:\r\n - Start application failed.\r\nFile:\r\n'{}'\r\n\r\n"
+    L"Try restart Nimbrel Hub with administrator privileges or check your antivirus software "
+    L"settings.";
+
+const std::wstring_view WorkingDirectoryInaccessibleText =
+    L"Could not launch Nimbrel Hub:\r\n - Program working directory inaccessible.\r\n\r\n"
+    L"Try restart Nimbrel Hub with administrator privileges or check your antivirus software "
+    L"settings.";
+
+const std::wstring_view ResourcesCorruptText =
+    L"Could not launch Nimbrel Hub:\r\n - Embedded resources corrupt.\r\nError code: {}.{}.{}\r\n"
+    L"\r\nTry re-download from our official website:\r\n" LAUNCHER_WEBSITE_URL_W;
+
+std::wstring FillTemplate(std::wstring_view text, std::initializer_list<std::wstring_view> values) {
+    std::wstring result;
+    result.reserve(text.size() + 64);
+    auto next = values.begin();
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find(L"{}", at);
+        if (open == std::wstring_view::npos || next == values.end()) {
+            result.append(text.substr(at));
+            break;
+        }
+        result.append(text.substr(at, open - at));
+        result.append(*next++);
+        at = open + 2;
+    }
+    return result;
+}
+
+std::wstring DecimalText(std::uint32_t value) {
+    wchar_t digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    std::wstring text;
+    while (count > 0) {
+        text.push_back(digits[--count]);
+    }
+    return text;
+}
+
+std::wstring DecimalText(std::int32_t value) {
+    if (value >= 0) {
+        return DecimalText(static_cast<std::uint32_t>(value));
+    }
+    // The magnitude of INT32_MIN does not fit a signed 32-bit value; it does fit unsigned.
+    const std::uint32_t magnitude = 0u - static_cast<std::uint32_t>(value);
+    return L"-" + DecimalText(magnitude);
+}
+
+std::wstring DetailText(const StageError& error, std::uint32_t detail) {
+    return IsChecksumStage(error.stage) ? DecimalText(detail)
+                                        : DecimalText(static_cast<std::int32_t>(detail));
+}
+
+std::wstring StageErrorText(const StageError& error) {
+    return FillTemplate(L"{}.{}.{}", {DecimalText(error.stage), DetailText(error, error.first),
+                                      DetailText(error, error.second)});
+}
+
+std::wstring ResourcesCorruptMessage(const StageError& error) {
+    return FillTemplate(ResourcesCorruptText,
+                        {DecimalText(error.stage), DetailText(error, error.first),
+                         DetailText(error, error.second)});
+}

@@ -1,0 +1,31 @@
+// The start of the main application. The executable is passed as the application name as well as
+// quoted on the command line: with a bare, unquoted path Windows would try each space-separated
+// prefix of it as a program, and the application would see its own path split into arguments.
+#include "launch/StartApplication.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "launch/FatalError.h"
+#include "launch/FatalText.h"
+
+std::wstring QuotedCommandLine(const std::wstring& exe) {
+    return L"\"" + exe + L"\"";
+}
+
+void StartMainApplication(const std::wstring& exe) {
+    // CreateProcessW may write into its command line, so it gets a buffer of its own.
+    const std::wstring quoted = QuotedCommandLine(exe);
+    std::vector<wchar_t> commandLine(quoted.begin(), quoted.end());
+    commandLine.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                        0, nullptr, nullptr, &startup, &process);
+    if (!started) {
+        ReportFatalError(StartApplicationFailedText, exe);
+    }
+}

@@ -1,0 +1,13 @@
+// Starts the main application from the working directory and lets it go: its handles are not
+// kept and nothing waits for it.
+#pragma once
+
+#include <string>
+
+// Gives the command line for exe: the path in double quotes, so that a path with spaces is one
+// program and one argument.
+std::wstring QuotedCommandLine(const std::wstring& exe);
+
+// Starts exe with no arguments, the launcher's environment and current directory, and no
+// inherited handles. Reports a failure with the start-application-failed box (never returns then).
+void StartMainApplication(const std::wstring& exe);
