@@ -44,5 +44,6 @@ int ComparePaths(std::wstring_view a, std::wstring_view b);
 std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base);
 
 // Tells whether a relative path would leave the folder it is joined to: it is empty, has a drive
-// or root separator, or has a ".." element.
+// or root separator, has a colon anywhere (a drive or an alternate stream), or has an element
+// made of two or more dots and spaces only (".." and what Windows may shorten to it).
 bool PathEscapesBase(std::wstring_view relative);

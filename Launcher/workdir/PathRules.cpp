@@ -1,0 +1,221 @@
+// Windows path rules on wide text, as std::filesystem::path applies them on Windows: a root name
+// is a disk designator (any code unit followed by a colon), a root directory is one separator
+// right after it (or at the start), and a run of separators is one separator. Portable.
+#include "workdir/PathRules.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A path taken apart: its root name, whether a root separator follows, and the elements of the
+// rest. A trailing separator after an element adds one empty element, as path iteration does.
+struct PathParts {
+    std::wstring_view rootName;
+    bool hasRootDirectory = false;
+    std::vector<std::wstring_view> elements;
+};
+
+bool HasDiskDesignator(std::wstring_view path) {
+    return path.size() >= 2 && !IsPathSeparator(path[0]) && path[1] == L':';
+}
+
+PathParts SplitPath(std::wstring_view path) {
+    PathParts parts;
+    std::size_t pos = 0;
+    if (HasDiskDesignator(path)) {
+        parts.rootName = path.substr(0, 2);
+        pos = 2;
+    }
+    if (pos < path.size() && IsPathSeparator(path[pos])) {
+        parts.hasRootDirectory = true;
+    }
+    while (pos < path.size() && IsPathSeparator(path[pos])) {
+        ++pos;
+    }
+    while (pos < path.size()) {
+        std::size_t end = pos;
+        while (end < path.size() && !IsPathSeparator(path[end])) {
+            ++end;
+        }
+        parts.elements.push_back(path.substr(pos, end - pos));
+        if (end == path.size()) {
+            break;
+        }
+        while (end < path.size() && IsPathSeparator(path[end])) {
+            ++end;
+        }
+        if (end == path.size()) {
+            parts.elements.push_back(path.substr(end, 0));
+        }
+        pos = end;
+    }
+    return parts;
+}
+
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+// Tells whether the path ends in a non-empty file name (std::filesystem::path::has_filename).
+bool HasFileName(std::wstring_view path) {
+    if (path.empty() || IsPathSeparator(path.back())) {
+        return false;
+    }
+    return !(path.size() == 2 && HasDiskDesignator(path));
+}
+
+// Tells whether Windows could read the element as a step up: ".." and spellings that its path
+// normalisation may shorten to it, such as "..." or ".. " (trailing dots and spaces are dropped).
+bool IsParentStep(std::wstring_view element) {
+    int dots = 0;
+    for (wchar_t c : element) {
+        if (c == L'.') {
+            ++dots;
+        } else if (c != L' ') {
+            return false;
+        }
+    }
+    return dots >= 2;
+}
+
+}  // namespace
+
+bool IsPathSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+std::wstring JoinPath(std::wstring_view base, std::wstring_view right) {
+    const PathParts rightParts = SplitPath(right);
+    const std::wstring_view baseRoot = HasDiskDesignator(base) ? base.substr(0, 2) : L"";
+    const bool rightAbsolute = !rightParts.rootName.empty() && rightParts.hasRootDirectory;
+    if (rightAbsolute || (!rightParts.rootName.empty() && rightParts.rootName != baseRoot)) {
+        return std::wstring(right);
+    }
+    std::wstring joined;
+    const std::wstring_view rightRest = right.substr(rightParts.rootName.size());
+    if (rightParts.hasRootDirectory) {
+        joined.reserve(baseRoot.size() + rightRest.size());
+        joined.append(baseRoot);
+    } else {
+        joined.reserve(base.size() + 1 + rightRest.size());
+        joined.append(base);
+        if (HasFileName(base)) {
+            joined.push_back(L'\\');
+        }
+    }
+    joined.append(rightRest);
+    return joined;
+}
+
+bool PathKeyEqual(std::wstring_view a, std::wstring_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool separatorA = IsPathSeparator(a[i]);
+        const bool separatorB = IsPathSeparator(b[j]);
+        if (separatorA != separatorB) {
+            return false;
+        }
+        if (separatorA) {
+            while (i < a.size() && IsPathSeparator(a[i])) {
+                ++i;
+            }
+            while (j < b.size() && IsPathSeparator(b[j])) {
+                ++j;
+            }
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return false;
+        }
+        ++i;
+        ++j;
+    }
+    return i == a.size() && j == b.size();
+}
+
+std::uint32_t PathKeyHash(std::wstring_view path) {
+    std::uint32_t hash = 2166136261u;
+    const auto mix = [&hash](std::uint32_t unit) {
+        hash = (hash ^ (unit & 0xFFu)) * 16777619u;
+        hash = (hash ^ (unit >> 8)) * 16777619u;
+    };
+    for (std::size_t i = 0; i < path.size();) {
+        if (IsPathSeparator(path[i])) {
+            mix(L'\\');
+            while (i < path.size() && IsPathSeparator(path[i])) {
+                ++i;
+            }
+        } else {
+            mix(static_cast<std::uint32_t>(path[i]) & 0xFFFFu);
+            ++i;
+        }
+    }
+    return hash;
+}
+
+int ComparePaths(std::wstring_view a, std::wstring_view b) {
+    if (a == b) {
+        return 0;
+    }
+    const PathParts left = SplitPath(a);
+    const PathParts right = SplitPath(b);
+    if (const int byRoot = left.rootName.compare(right.rootName); byRoot != 0) {
+        return Sign(byRoot);
+    }
+    if (left.hasRootDirectory != right.hasRootDirectory) {
+        return left.hasRootDirectory ? 1 : -1;
+    }
+    const std::size_t common = std::min(left.elements.size(), right.elements.size());
+    for (std::size_t k = 0; k < common; ++k) {
+        if (const int byElement = left.elements[k].compare(right.elements[k]); byElement != 0) {
+            return Sign(byElement);
+        }
+    }
+    if (left.elements.size() == right.elements.size()) {
+        return 0;
+    }
+    return left.elements.size() < right.elements.size() ? -1 : 1;
+}
+
+std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base) {
+    const PathParts fullParts = SplitPath(full);
+    PathParts baseParts = SplitPath(base);
+    if (!baseParts.elements.empty() && baseParts.elements.back().empty()) {
+        baseParts.elements.pop_back();
+    }
+    if (fullParts.rootName != baseParts.rootName ||
+        fullParts.hasRootDirectory != baseParts.hasRootDirectory ||
+        fullParts.elements.size() <= baseParts.elements.size()) {
+        return {};
+    }
+    for (std::size_t k = 0; k < baseParts.elements.size(); ++k) {
+        if (fullParts.elements[k] != baseParts.elements[k]) {
+            return {};
+        }
+    }
+    std::wstring relative;
+    for (std::size_t k = baseParts.elements.size(); k < fullParts.elements.size(); ++k) {
+        if (k > baseParts.elements.size()) {
+            relative.push_back(L'\\');
+        }
+        relative.append(fullParts.elements[k]);
+    }
+    return relative;
+}
+
+bool PathEscapesBase(std::wstring_view relative) {
+    if (relative.empty() || IsPathSeparator(relative.front())) {
+        return true;
+    }
+    if (relative.find(L':') != std::wstring_view::npos) {
+        return true;
+    }
+    for (std::wstring_view element : SplitPath(relative).elements) {
+        if (IsParentStep(element)) {
+            return true;
+        }
+    }
+    return false;
+}

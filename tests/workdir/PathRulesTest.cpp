@@ -1,0 +1,166 @@
+// Path rules: joining, key equality and hash, ordering, relative paths and the escape test. On
+// the Windows tree the join and the order are also checked against std::filesystem::path, whose
+// Windows behaviour these rules follow.
+#include "workdir/PathRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unordered_set>
+
+#ifdef _WIN32
+#include <filesystem>
+#endif
+
+namespace {
+
+int SignOf(int value) {
+    return (value > 0) - (value < 0);
+}
+
+struct JoinCase {
+    const wchar_t* base;
+    const wchar_t* right;
+    const wchar_t* joined;
+};
+
+const JoinCase JoinCases[] = {
+    {L"C:\\Users\\me", L"Nimbrel", L"C:\\Users\\me\\Nimbrel"},
+    {L"C:\\Users\\me\\", L"Nimbrel", L"C:\\Users\\me\\Nimbrel"},
+    {L"C:/Users/me/", L"Nimbrel", L"C:/Users/me/Nimbrel"},
+    {L"C:\\W", L"", L"C:\\W\\"},
+    {L"", L"a.txt", L"a.txt"},
+    {L"C:", L"x", L"C:x"},
+    {L"C:\\", L"x", L"C:\\x"},
+    {L"\\", L"x", L"\\x"},
+    {L"C:\\W", L"a\\b", L"C:\\W\\a\\b"},
+    {L"C:\\W", L"\\abs", L"C:\\abs"},
+    {L"C:\\W", L"/abs", L"C:/abs"},
+    {L"W", L"\\abs", L"\\abs"},
+    {L"C:\\W", L"D:\\other", L"D:\\other"},
+    {L"C:\\W", L"D:rel", L"D:rel"},
+    {L"C:\\W", L"C:rel", L"C:\\W\\rel"},
+    {L"C:\\W", L"c:rel", L"c:rel"},
+    {L"C:\\W", L"C:\\abs", L"C:\\abs"},
+    {L"\\\\server\\share", L"x", L"\\\\server\\share\\x"},
+    {L"C:\\W\\\\", L"x", L"C:\\W\\\\x"},
+};
+
+TEST(PathJoin, FollowsWindowsAppendRules) {
+    for (const JoinCase& c : JoinCases) {
+        EXPECT_EQ(JoinPath(c.base, c.right), c.joined) << c.base << L" / " << c.right;
+#ifdef _WIN32
+        EXPECT_EQ((std::filesystem::path(c.base) / c.right).native(), JoinPath(c.base, c.right))
+            << c.base << L" / " << c.right;
+#endif
+    }
+}
+
+struct OrderCase {
+    const wchar_t* a;
+    const wchar_t* b;
+    int order;
+};
+
+const OrderCase OrderCases[] = {
+    {L"C:\\a", L"C:\\a", 0},
+    {L"C:\\a", L"C:/a", 0},
+    {L"C:\\\\a\\\\b", L"C:/a/b", 0},
+    {L"C:\\a\\", L"C:\\a\\\\", 0},
+    {L"C:\\a", L"C:\\A", 1},
+    {L"A:\\z", L"C:\\a", -1},
+    {L"c:\\a", L"C:\\a", 1},
+    {L"C:a", L"C:\\a", -1},
+    {L"a", L"\\a", -1},
+    {L"C:\\a", L"\\a", 1},
+    {L"C:\\a\\b", L"C:\\a-b", -1},
+    {L"C:\\a\\b", L"C:\\a!", -1},
+    {L"C:\\a", L"C:\\a\\", -1},
+    {L"C:\\a\\", L"C:\\a\\b", -1},
+    {L"C:\\a", L"C:\\ab", -1},
+    {L"C:\\b", L"C:\\ab", 1},
+    {L"", L"a", -1},
+    {L"", L"\\", -1},
+    {L"", L"C:", -1},
+    {L"C:", L"C:a", -1},
+    {L"C:\\", L"C:\\a", -1},
+    {L"\\\\server\\x", L"\\server\\x", 0},
+    {L"C:\\Users\\\x00e9", L"C:\\Users\\z", 1},
+};
+
+TEST(PathOrder, ComparesRootNameThenRootThenElements) {
+    for (const OrderCase& c : OrderCases) {
+        EXPECT_EQ(SignOf(ComparePaths(c.a, c.b)), c.order) << c.a << L" vs " << c.b;
+        EXPECT_EQ(SignOf(ComparePaths(c.b, c.a)), -c.order) << c.b << L" vs " << c.a;
+#ifdef _WIN32
+        EXPECT_EQ(SignOf(std::filesystem::path(c.a).compare(std::filesystem::path(c.b))), c.order)
+            << c.a << L" vs " << c.b;
+#endif
+    }
+}
+
+TEST(PathKey, TreatsSeparatorRunsAsOneAndKeepsCase) {
+    EXPECT_TRUE(PathKeyEqual(L"Plugins\\a.dll", L"Plugins\\a.dll"));
+    EXPECT_TRUE(PathKeyEqual(L"Plugins/a.dll", L"Plugins\\a.dll"));
+    EXPECT_TRUE(PathKeyEqual(L"Plugins\\\\/a.dll", L"Plugins\\a.dll"));
+    EXPECT_TRUE(PathKeyEqual(L"", L""));
+    EXPECT_FALSE(PathKeyEqual(L"plugins\\a.dll", L"Plugins\\a.dll"));
+    EXPECT_FALSE(PathKeyEqual(L"Plugins\\a.dll", L"Plugins\\a.dl"));
+    EXPECT_FALSE(PathKeyEqual(L"Plugins\\a.dll", L"Pluginsa.dll"));
+    EXPECT_FALSE(PathKeyEqual(L"\\a.dll", L"a.dll"));
+    EXPECT_FALSE(PathKeyEqual(L"a\\", L"a"));
+}
+
+TEST(PathKey, HashesAsFnv1aOverLowByteFirstUnits) {
+    EXPECT_EQ(PathKeyHash(L""), 0x811C9DC5u);
+    EXPECT_EQ(PathKeyHash(L"a\\b"), 0xBC7D614Au);
+    EXPECT_EQ(PathKeyHash(L"Nimbrel.exe"), 0x4E34BC20u);
+    EXPECT_EQ(PathKeyHash(L"Plugins\\\x4e2d.dll"), 0x51C6362Eu);
+}
+
+TEST(PathKey, EqualKeysHashEqually) {
+    EXPECT_EQ(PathKeyHash(L"a//b"), PathKeyHash(L"a\\b"));
+    EXPECT_EQ(PathKeyHash(L"x\\/\\y\\z"), PathKeyHash(L"x/y/z"));
+    EXPECT_NE(PathKeyHash(L"ab"), PathKeyHash(L"a\\b"));
+}
+
+TEST(PathKey, KeysAMapBySeparatorInsensitiveElements) {
+    std::unordered_set<std::wstring, PathKeyHasher, PathKeyEquality> keys;
+    keys.insert(L"Modules\\Tools\\x.dll");
+    EXPECT_EQ(keys.count(L"Modules/Tools//x.dll"), 1u);
+    EXPECT_EQ(keys.count(L"modules\\Tools\\x.dll"), 0u);
+    EXPECT_FALSE(keys.insert(L"Modules//Tools/x.dll").second);
+}
+
+TEST(PathRelative, GivesElementsBelowBase) {
+    EXPECT_EQ(LexicalRelativePath(L"C:\\W\\a\\b.txt", L"C:\\W"), L"a\\b.txt");
+    EXPECT_EQ(LexicalRelativePath(L"C:\\W\\a\\b.txt", L"C:\\W\\"), L"a\\b.txt");
+    EXPECT_EQ(LexicalRelativePath(L"C:/W//a/b.txt", L"C:\\W"), L"a\\b.txt");
+    EXPECT_EQ(LexicalRelativePath(L"C:\\W\\Config.ini", L"C:\\W"), L"Config.ini");
+}
+
+TEST(PathRelative, IsEmptyOutsideBase) {
+    EXPECT_EQ(LexicalRelativePath(L"C:\\W", L"C:\\W"), L"");
+    EXPECT_EQ(LexicalRelativePath(L"C:\\Wx\\a", L"C:\\W"), L"");
+    EXPECT_EQ(LexicalRelativePath(L"C:\\w\\a", L"C:\\W"), L"");
+    EXPECT_EQ(LexicalRelativePath(L"D:\\W\\a", L"C:\\W"), L"");
+    EXPECT_EQ(LexicalRelativePath(L"C:W\\a", L"C:\\W"), L"");
+    EXPECT_EQ(LexicalRelativePath(L"C:\\a", L"C:\\W\\a"), L"");
+}
+
+TEST(PathEscape, RejectsWhatCouldLeaveTheBase) {
+    for (const wchar_t* path :
+         {L"", L"\\x", L"/x", L"C:\\x", L"C:x", L"..", L"..\\x", L"a\\..\\..\\x", L"a/../x",
+          L"...\\x", L"a\\.. \\x", L"a\\b:stream", L"\\\\server\\share\\x"}) {
+        EXPECT_TRUE(PathEscapesBase(path)) << path;
+    }
+}
+
+TEST(PathEscape, AcceptsNamesBelowTheBase) {
+    for (const wchar_t* path : {L"Nimbrel.exe", L"a\\b\\c.dll", L"a/b.txt", L"..a", L"a..",
+                                L".hidden", L".\\x", L"a\\.\\b", L"a..b\\c"}) {
+        EXPECT_FALSE(PathEscapesBase(path)) << path;
+    }
+}
+
+}  // namespace
