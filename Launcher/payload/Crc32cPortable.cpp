@@ -53,28 +53,21 @@ constexpr std::array<Table, 4> kStrideTables = {MakeStrideTable(0), MakeStrideTa
 
 static_assert(kByteTable[1] == 0xF26B8303u);
 
-std::uint32_t LoadLittleEndian32(const std::uint8_t* p) {
+// The step helpers are marked inline because gcc at -O2 otherwise calls them.
+inline std::uint32_t LoadLittleEndian32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-std::uint32_t ByteStep(std::uint32_t crc, std::uint8_t byte) {
+inline std::uint32_t ByteStep(std::uint32_t crc, std::uint8_t byte) {
     return kByteTable[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
 }
 
 // Moves one lane 16 bytes on: the next word of its stream XOR what its four bytes contribute.
-std::uint32_t LaneStep(std::uint32_t lane, const std::uint8_t* next) {
+inline std::uint32_t LaneStep(std::uint32_t lane, const std::uint8_t* next) {
     return LoadLittleEndian32(next) ^ kStrideTables[0][lane & 0xFFu] ^
            kStrideTables[1][(lane >> 8) & 0xFFu] ^ kStrideTables[2][(lane >> 16) & 0xFFu] ^
            kStrideTables[3][lane >> 24];
-}
-
-void Round16(std::uint32_t (&lanes)[4], const std::uint8_t*& p) {
-    lanes[0] = LaneStep(lanes[0], p);
-    lanes[1] = LaneStep(lanes[1], p + 4);
-    lanes[2] = LaneStep(lanes[2], p + 8);
-    lanes[3] = LaneStep(lanes[3], p + 12);
-    p += kStride;
 }
 
 // Folds one lane into the register: its four bytes run through the byte table one by one.
@@ -102,31 +95,42 @@ std::uint32_t Crc32cPortable(std::uint32_t crc, const void* data, std::size_t le
     }
 
     if (end - p >= static_cast<std::ptrdiff_t>(kStride)) {
-        std::uint32_t lanes[4] = {LoadLittleEndian32(p) ^ reg, LoadLittleEndian32(p + 4),
-                                  LoadLittleEndian32(p + 8), LoadLittleEndian32(p + 12)};
+        // Four separate locals, not an array, so that they stay in registers at every
+        // optimisation level.
+        std::uint32_t lane0 = LoadLittleEndian32(p) ^ reg;
+        std::uint32_t lane1 = LoadLittleEndian32(p + 4);
+        std::uint32_t lane2 = LoadLittleEndian32(p + 8);
+        std::uint32_t lane3 = LoadLittleEndian32(p + 12);
         p += kStride;
         while (end - p > kLookAhead) {
-            Round16(lanes, p);
-            Round16(lanes, p);
-            Round16(lanes, p);
-            Round16(lanes, p);
+            for (int step = 0; step < 4; ++step) {
+                lane0 = LaneStep(lane0, p);
+                lane1 = LaneStep(lane1, p + 4);
+                lane2 = LaneStep(lane2, p + 8);
+                lane3 = LaneStep(lane3, p + 12);
+                p += kStride;
+            }
         }
         while (end - p >= static_cast<std::ptrdiff_t>(kStride)) {
-            Round16(lanes, p);
+            lane0 = LaneStep(lane0, p);
+            lane1 = LaneStep(lane1, p + 4);
+            lane2 = LaneStep(lane2, p + 8);
+            lane3 = LaneStep(lane3, p + 12);
+            p += kStride;
         }
         // Each 4-byte step hands the first lane's place to the next stream in order.
         while (end - p >= 4) {
-            const std::uint32_t advanced = LaneStep(lanes[0], p);
-            lanes[0] = lanes[1];
-            lanes[1] = lanes[2];
-            lanes[2] = lanes[3];
-            lanes[3] = advanced;
+            const std::uint32_t advanced = LaneStep(lane0, p);
+            lane0 = lane1;
+            lane1 = lane2;
+            lane2 = lane3;
+            lane3 = advanced;
             p += 4;
         }
-        reg = 0;
-        for (const std::uint32_t lane : lanes) {
-            reg = FoldLane(reg, lane);
-        }
+        reg = FoldLane(0, lane0);
+        reg = FoldLane(reg, lane1);
+        reg = FoldLane(reg, lane2);
+        reg = FoldLane(reg, lane3);
     }
 
     while (p != end) {
