@@ -104,7 +104,7 @@ TEST_P(Crc32cTest, EmptyPieceLeavesValueUnchanged) {
 }
 
 TEST_P(Crc32cTest, MatchesDefinitionForEveryLengthAndAlignment) {
-    // The brief lengths straddle the 4-, 16-, 64- and 256-byte steps of the portable form; the
+    // The short lengths straddle the 4-, 16-, 64- and 256-byte steps of the portable form; the
     // ones near 6,144 straddle the three 2,048-byte streams of the hardware form.
     const std::size_t lengths[] = {0,   1,   3,   4,   15,   16,   17,   63,   64,    255,
                                    256, 257, 272, 273, 1000, 6143, 6144, 6145, 12295, 65536};
