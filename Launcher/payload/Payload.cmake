@@ -1,1 +1,16 @@
-# nimbrel_payload, nimbrel_payload_win
+# The payload format, records and decompression (portable, built on the host too) and, on
+# Windows, the loader that finds the two resources in the running module.
+add_library(nimbrel_payload STATIC
+    PayloadEntry.cpp
+    PayloadVerify.cpp
+)
+target_include_directories(nimbrel_payload PUBLIC "${PROJECT_SOURCE_DIR}/Launcher")
+target_link_libraries(nimbrel_payload PUBLIC nimbrel_crc32c nimbrel_pathrules
+    PRIVATE nimbrel_zstd_decoder)
+nimbrel_warnings(nimbrel_payload)
+
+if(WIN32)
+    add_library(nimbrel_payload_win STATIC PayloadResources.cpp)
+    target_include_directories(nimbrel_payload_win PUBLIC "${PROJECT_SOURCE_DIR}/Launcher")
+    nimbrel_warnings(nimbrel_payload_win)
+endif()

@@ -1,0 +1,258 @@
+// PayloadEntry::Parse against manifests written by the test writer: every result code in its
+// order on the moving cursor, the text rules, the range test and hostile field values.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "TestPayload.h"
+#include "payload/PayloadCodes.h"
+#include "payload/PayloadEntry.h"
+
+namespace {
+
+using namespace PayloadCode;
+
+struct ParseRun {
+    PayloadEntry entry;
+    std::int32_t result = 0;
+    std::int32_t cursor = 8;
+    std::ptrdiff_t rangeStart = -1;  // compressedData as a blob offset; -1 when null
+};
+
+ParseRun ParseFirst(const TestPayloadBytes& bytes, std::int32_t index = 0) {
+    ParseRun run;
+    run.result = run.entry.Parse(bytes.Views(), run.cursor, index);
+    return run;
+}
+
+TestPayload OneFile(const std::wstring& folder, const std::wstring& name, std::size_t size = 100) {
+    return BuildTestPayload({{folder, name, SeededBytes(7, size)}});
+}
+
+TEST(PayloadEntryParse, ReadsTopLevelRecord) {
+    const TestPayload payload = OneFile(L"", L"file.exe");
+    const TestPayloadBytes bytes = SerializeTestPayload(payload);
+    const ParseRun run = ParseFirst(bytes, 4);
+    const TestRecord& record = payload.records[0];
+    ASSERT_EQ(run.result, Ok);
+    EXPECT_EQ(run.cursor, 8 + 28 + 16);
+    EXPECT_EQ(run.entry.index, 4);
+    EXPECT_EQ(run.entry.folder, L"");
+    EXPECT_EQ(run.entry.name, L"file.exe");
+    EXPECT_EQ(run.entry.relativePath, L"file.exe");
+    EXPECT_EQ(run.entry.contentSize, record.contentSize);
+    EXPECT_EQ(run.entry.contentCrc, record.contentCrc);
+    EXPECT_EQ(run.entry.compressedSize, record.compressedSize);
+    EXPECT_EQ(run.entry.compressedCrc, record.compressedCrc);
+    EXPECT_EQ(run.entry.compressedData, bytes.blob.data() + 4 + record.dataOffset);
+    EXPECT_TRUE(run.entry.content.empty());
+}
+
+TEST(PayloadEntryParse, JoinsFolderAndNameWithABackslash) {
+    const TestPayloadBytes bytes = SerializeTestPayload(OneFile(L"Sub\\Deep", L"file.dll"));
+    const ParseRun run = ParseFirst(bytes);
+    ASSERT_EQ(run.result, Ok);
+    EXPECT_EQ(run.entry.folder, L"Sub\\Deep");
+    EXPECT_EQ(run.entry.name, L"file.dll");
+    EXPECT_EQ(run.entry.relativePath, L"Sub\\Deep\\file.dll");
+}
+
+TEST(PayloadEntryParse, ReadsConsecutiveRecordsFromTheMovingCursor) {
+    const TestPayload payload =
+        BuildTestPayload({{L"A", L"one", SeededBytes(1, 10)}, {L"", L"two", SeededBytes(2, 20)}});
+    const TestPayloadBytes bytes = SerializeTestPayload(payload);
+    std::int32_t cursor = 8;
+    PayloadEntry first;
+    PayloadEntry second;
+    ASSERT_EQ(first.Parse(bytes.Views(), cursor, 0), Ok);
+    EXPECT_EQ(static_cast<std::size_t>(cursor), RecordOffset(payload, 1));
+    ASSERT_EQ(second.Parse(bytes.Views(), cursor, 1), Ok);
+    EXPECT_EQ(static_cast<std::size_t>(cursor), bytes.manifest.size());
+    EXPECT_EQ(second.relativePath, L"two");
+    EXPECT_EQ(second.contentSize, 20);
+}
+
+// Cutting the manifest after every byte of a record shows which field each code belongs to:
+// folder "ab" (4 bytes) and name "x.bin" (10 bytes) put the fields at fixed offsets.
+TEST(PayloadEntryParse, ReportsTheFirstMissingFieldForEveryCutLength) {
+    const TestPayloadBytes full = SerializeTestPayload(OneFile(L"ab", L"x.bin"));
+    ASSERT_EQ(full.manifest.size(), 8u + 28 + 4 + 10);
+    const auto expectedFor = [](std::size_t length) {
+        if (length < 12)
+            return NoFolderLength;
+        if (length < 16)
+            return FolderPastEnd;
+        if (length < 20)
+            return NoNameLength;
+        if (length < 30)
+            return NamePastEnd;
+        if (length < 34)
+            return NoContentSize;
+        if (length < 38)
+            return NoContentCrc;
+        if (length < 42)
+            return NoCompressedSize;
+        if (length < 46)
+            return NoCompressedCrc;
+        if (length < 50)
+            return NoDataOffset;
+        return Ok;
+    };
+    for (std::size_t length = 8; length <= full.manifest.size(); ++length) {
+        TestPayloadBytes cut = full;
+        cut.manifest.resize(length);
+        const ParseRun run = ParseFirst(cut, 2);
+        EXPECT_EQ(run.result, expectedFor(length)) << "manifest cut to " << length << " bytes";
+        EXPECT_EQ(run.entry.index, 2);
+        EXPECT_LE(static_cast<std::size_t>(run.cursor), length);
+    }
+}
+
+TEST(PayloadEntryParse, MissingWordLeavesAllFiveValuesUnset) {
+    TestPayloadBytes bytes = SerializeTestPayload(OneFile(L"Sub", L"f.txt"));
+    const std::size_t wordsStart = 8 + 4 + 6 + 4 + 10;
+    for (std::size_t word = 0; word < 5; ++word) {
+        TestPayloadBytes cut = bytes;
+        cut.manifest.resize(wordsStart + 4 * word + 3);
+        const ParseRun run = ParseFirst(cut);
+        EXPECT_EQ(run.result, NoContentSize - static_cast<std::int32_t>(word));
+        EXPECT_EQ(run.entry.contentSize, 0);
+        EXPECT_EQ(run.entry.contentCrc, 0u);
+        EXPECT_EQ(run.entry.compressedSize, 0);
+        EXPECT_EQ(run.entry.compressedCrc, 0u);
+        EXPECT_EQ(run.entry.compressedData, nullptr);
+        EXPECT_EQ(run.entry.folder, L"Sub");
+        EXPECT_EQ(run.entry.relativePath, L"Sub\\f.txt");
+    }
+}
+
+TEST(PayloadEntryParse, EmptyNameIsReportedBeforeAnyNameBound) {
+    TestPayload payload = OneFile(L"", L"x");
+    payload.records[0].nameLength = 0;
+    TestPayloadBytes bytes = SerializeTestPayload(payload);
+    bytes.manifest.resize(8 + 8);  // ends right after nameLength
+    EXPECT_EQ(ParseFirst(bytes).result, EmptyName);
+}
+
+TEST(PayloadEntryParse, FolderLengthOfZeroOrLessMeansNoFolder) {
+    for (const std::int32_t folderLength : {0, -1, INT_MIN}) {
+        TestPayload payload = OneFile(L"", L"top.bin");
+        payload.records[0].folderLength = folderLength;
+        const ParseRun run = ParseFirst(SerializeTestPayload(payload));
+        EXPECT_EQ(run.result, Ok) << folderLength;
+        EXPECT_EQ(run.entry.folder, L"");
+        EXPECT_EQ(run.entry.relativePath, L"top.bin");
+        EXPECT_EQ(run.cursor, 8 + 28 + 14);
+    }
+}
+
+TEST(PayloadEntryParse, OddLengthDropsTheLastByteButTheCursorMovesPastIt) {
+    TestPayload payload = OneFile(L"ab", L"name");
+    payload.records[0].folderBytes.push_back('z');
+    payload.records[0].folderLength = 5;
+    payload.records[0].nameBytes.push_back('z');
+    payload.records[0].nameLength = 9;
+    const ParseRun run = ParseFirst(SerializeTestPayload(payload));
+    ASSERT_EQ(run.result, Ok);
+    EXPECT_EQ(run.entry.folder, L"ab");
+    EXPECT_EQ(run.entry.name, L"name");
+    EXPECT_EQ(run.entry.contentSize, 100);
+    EXPECT_EQ(run.cursor, 8 + 28 + 5 + 9);
+}
+
+TEST(PayloadEntryParse, EmbeddedNulCutsTheText) {
+    TestPayload payload = OneFile(L"", L"");
+    payload.records[0].nameBytes = Utf16Le(std::wstring(L"a\0b.dll", 7));
+    payload.records[0].nameLength = 14;
+    const ParseRun run = ParseFirst(SerializeTestPayload(payload));
+    ASSERT_EQ(run.result, Ok);
+    EXPECT_EQ(run.entry.name, L"a");
+    EXPECT_EQ(run.cursor, 8 + 28 + 14);
+}
+
+TEST(PayloadEntryParse, DecodesCodeUnitsLittleEndian) {
+    const TestPayloadBytes bytes = SerializeTestPayload(OneFile(L"\u00e9t\u00e9", L"\u4e2d.txt"));
+    const ParseRun run = ParseFirst(bytes);
+    ASSERT_EQ(run.result, Ok);
+    EXPECT_EQ(run.entry.relativePath, L"\u00e9t\u00e9\\\u4e2d.txt");
+}
+
+// A record whose range is given by hand, in a blob of blobData data bytes.
+ParseRun ParseRange(std::int32_t dataOffset, std::int32_t compressedSize, std::size_t blobData) {
+    TestPayload payload = OneFile(L"", L"r");
+    payload.data.assign(blobData, 0xAB);
+    payload.records[0].dataOffset = dataOffset;
+    payload.records[0].compressedSize = compressedSize;
+    const TestPayloadBytes bytes = SerializeTestPayload(payload);
+    ParseRun run = ParseFirst(bytes);
+    if (run.entry.compressedData != nullptr) {
+        run.rangeStart = run.entry.compressedData - bytes.blob.data();
+        run.entry.compressedData = nullptr;  // the blob dies with bytes
+    }
+    return run;
+}
+
+TEST(PayloadEntryParse, AcceptsARangeEndingExactlyAtTheBlobEnd) {
+    EXPECT_EQ(ParseRange(10, 90, 100).result, Ok);
+    EXPECT_EQ(ParseRange(0, 100, 100).result, Ok);
+    EXPECT_EQ(ParseRange(100, 0, 100).result, Ok);
+    EXPECT_EQ(ParseRange(0, 0, 0).result, Ok);
+}
+
+TEST(PayloadEntryParse, RejectsARangeOneBytePastTheBlobWithValuesStored) {
+    const ParseRun run = ParseRange(10, 91, 100);
+    EXPECT_EQ(run.result, RangePastBlob);
+    EXPECT_EQ(run.entry.compressedSize, 91);
+    EXPECT_EQ(run.entry.contentSize, 100);
+    EXPECT_EQ(run.rangeStart, 14);
+    EXPECT_EQ(ParseRange(101, 0, 100).result, RangePastBlob);
+}
+
+TEST(PayloadEntryParse, RejectsNegativeAndOverflowingRanges) {
+    const struct {
+        std::int32_t dataOffset;
+        std::int32_t compressedSize;
+    } ranges[] = {
+        {0, -1},          {-4, 4},           {-1, 0},      {INT_MIN, 10},      {INT_MAX, 0},
+        {INT_MAX - 3, 1}, {INT_MAX - 4, 10}, {0, INT_MAX}, {INT_MAX, INT_MAX}, {50, INT_MIN},
+    };
+    for (const auto& range : ranges) {
+        const ParseRun run = ParseRange(range.dataOffset, range.compressedSize, 100);
+        EXPECT_EQ(run.result, RangePastBlob) << range.dataOffset << " + " << range.compressedSize;
+        if (range.dataOffset < 0 || range.dataOffset > 100) {
+            EXPECT_EQ(run.rangeStart, -1);
+        }
+    }
+}
+
+TEST(PayloadEntryParse, RejectsLengthsThatRunPastTheManifestWithoutReadingThere) {
+    const struct {
+        std::int32_t folderLength;
+        std::int32_t nameLength;
+        std::int32_t expected;
+    } cases[] = {
+        {INT_MAX, 2, FolderPastEnd},    {INT_MAX - 8, 2, FolderPastEnd}, {1000, 2, FolderPastEnd},
+        {0, -2, NamePastEnd},           {0, INT_MIN, NamePastEnd},       {0, INT_MAX, NamePastEnd},
+        {0, INT_MAX - 11, NamePastEnd}, {0, 1000, NamePastEnd},
+    };
+    for (const auto& item : cases) {
+        TestPayload payload = OneFile(L"", L"n");
+        payload.records[0].folderLength = item.folderLength;
+        payload.records[0].nameLength = item.nameLength;
+        EXPECT_EQ(ParseFirst(SerializeTestPayload(payload)).result, item.expected)
+            << item.folderLength << ", " << item.nameLength;
+    }
+}
+
+TEST(PayloadEntryParse, CursorOutsideTheManifestFindsNoRecord) {
+    const TestPayloadBytes bytes = SerializeTestPayload(OneFile(L"", L"n"));
+    for (const std::int32_t start :
+         {static_cast<std::int32_t>(bytes.manifest.size()), -4, INT_MIN, INT_MAX - 2}) {
+        PayloadEntry entry;
+        std::int32_t cursor = start;
+        EXPECT_EQ(entry.Parse(bytes.Views(), cursor, 0), NoFolderLength) << start;
+        EXPECT_EQ(cursor, start);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// VerifyAndParsePayload: the order of the checks (a later fault never hides an earlier one), the
+// codes each stage shows, the filing of entries, and the named cases the e2e suites rely on.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "TestPayloadCases.h"
+#include "payload/PayloadVerify.h"
+
+namespace {
+
+using namespace PayloadCode;
+
+TestPayload ThreeFiles() {
+    return BuildTestPayload({{L"", L"app.exe", SeededBytes(1, 900)},
+                             {L"Sub", L"lib.dll", SeededBytes(2, 400)},
+                             {L"Sub\\Deep", L"mod.bin", SeededBytes(3, 50)}});
+}
+
+std::optional<StageError> Verify(const TestPayloadBytes& bytes, PendingEntries& entries) {
+    return VerifyAndParsePayload(bytes.Views(), entries);
+}
+
+std::optional<StageError> Verify(const TestPayloadBytes& bytes) {
+    PendingEntries entries;
+    return Verify(bytes, entries);
+}
+
+std::string Code(const std::optional<StageError>& error) {
+    return error ? FormatStageError(*error) : "ok";
+}
+
+std::uint32_t StoredChecksum(const Bytes& resource) {
+    return static_cast<std::uint32_t>(resource[0] | resource[1] << 8 | resource[2] << 16) |
+           static_cast<std::uint32_t>(resource[3]) << 24;
+}
+
+std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
+    return ChecksumOf(Bytes(resource.begin() + 4, resource.end()));
+}
+
+TEST(VerifyPayload, FilesEveryRecordUnderItsRelativePath) {
+    const TestPayloadBytes bytes = SerializeTestPayload(ThreeFiles());
+    PendingEntries entries;
+    ASSERT_EQ(Code(Verify(bytes, entries)), "ok");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries.at(L"app.exe")->index, 0);
+    EXPECT_EQ(entries.at(L"Sub\\lib.dll")->index, 1);
+    EXPECT_EQ(entries.at(L"Sub/Deep//mod.bin")->index, 2);
+    EXPECT_EQ(entries.at(L"Sub\\Deep\\mod.bin")->Decompress(), Ok);
+}
+
+TEST(VerifyPayload, KeepsTheFirstOfTwoEqualKeys) {
+    TestPayload payload = BuildTestPayload({{L"Sub", L"a.txt", SeededBytes(1, 10)},
+                                            {L"", L"b.txt", SeededBytes(2, 10)},
+                                            {L"Sub/", L"a.txt", SeededBytes(3, 20)},
+                                            {L"Sub", L"A.txt", SeededBytes(4, 30)}});
+    PendingEntries entries;
+    ASSERT_EQ(Code(Verify(SerializeTestPayload(payload), entries)), "ok");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries.at(L"Sub\\a.txt")->index, 0);
+    EXPECT_EQ(entries.at(L"Sub\\a.txt")->contentSize, 10);
+    EXPECT_EQ(entries.at(L"Sub\\A.txt")->index, 3);  // case matters
+}
+
+TEST(VerifyPayload, IgnoresBytesAfterTheLastRecord) {
+    TestPayload payload = ThreeFiles();
+    payload.trailing = SeededBytes(4, 13);
+    EXPECT_EQ(Code(Verify(SerializeTestPayload(payload))), "ok");
+}
+
+TEST(VerifyPayload, RejectsResourcesShorterThanTheirHeaders) {
+    const TestPayloadBytes bytes = SerializeTestPayload(ThreeFiles());
+    TestPayloadBytes shortManifest = bytes;
+    shortManifest.manifest.resize(7);
+    shortManifest.blob.resize(0);
+    EXPECT_EQ(Code(Verify(shortManifest)), "1.4.0");
+    TestPayloadBytes shortBlob = bytes;
+    shortBlob.blob.resize(3);
+    EXPECT_EQ(Code(Verify(shortBlob)), "1.14.0");
+    TestPayloadBytes headerOnly = bytes;
+    headerOnly.manifest.resize(8);
+    StoreUint32Le(headerOnly.manifest, 4, 1);
+    RefreshChecksum(headerOnly.manifest);
+    EXPECT_EQ(Code(Verify(headerOnly)), "5.0.1");
+}
+
+TEST(VerifyPayload, AnyFlippedManifestByteFailsTheManifestChecksumBeforeTheBlobIsChecked) {
+    TestPayload payload = ThreeFiles();
+    payload.trailing = {1, 2, 3};
+    const TestPayloadBytes good = SerializeTestPayload(payload);
+    for (std::size_t offset = 4; offset < good.manifest.size(); ++offset) {
+        TestPayloadBytes bytes = good;
+        bytes.manifest[offset] ^= 0x04;
+        bytes.blob[4] ^= 0x04;
+        const std::optional<StageError> error = Verify(bytes);
+        ASSERT_TRUE(error) << offset;
+        EXPECT_EQ(error->stage, LaunchStage::ManifestChecksum) << offset;
+        EXPECT_EQ(error->first, ChecksumAfterHeader(bytes.manifest)) << offset;
+        EXPECT_EQ(error->second, StoredChecksum(good.manifest)) << offset;
+    }
+}
+
+TEST(VerifyPayload, CountIsCheckedBeforeTheBlob) {
+    for (const std::int32_t count : {0, -1, INT_MIN}) {
+        TestPayload payload = ThreeFiles();
+        payload.count = count;
+        TestPayloadBytes bytes = SerializeTestPayload(payload);
+        bytes.blob[0] ^= 1;
+        EXPECT_EQ(Code(Verify(bytes)), "3." + std::to_string(count) + ".0");
+    }
+}
+
+TEST(VerifyPayload, BlobChecksumShowsComputedThenStoredUnsigned) {
+    TestPayloadBytes bytes = SerializeTestPayload(ThreeFiles());
+    bytes.blob.back() ^= 0x80;
+    const std::optional<StageError> error = Verify(bytes);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->stage, LaunchStage::BlobChecksum);
+    EXPECT_EQ(error->first, ChecksumAfterHeader(bytes.blob));
+    EXPECT_EQ(error->second, StoredChecksum(bytes.blob));
+}
+
+TEST(VerifyPayload, CountBeyondTheRecordsFailsAtTheFirstMissingRecord) {
+    for (const std::int32_t count : {4, 5, INT_MAX}) {
+        TestPayload payload = ThreeFiles();
+        payload.count = count;
+        EXPECT_EQ(Code(Verify(SerializeTestPayload(payload))), "5.3.1");
+    }
+}
+
+TEST(VerifyPayload, RecordFailureShowsItsPositionAndCode) {
+    TestPayload payload = ThreeFiles();
+    payload.records[1].dataOffset += 1;
+    payload.records[1].compressedSize = static_cast<std::int32_t>(payload.data.size());
+    EXPECT_EQ(Code(Verify(SerializeTestPayload(payload))), "5.1.11");
+    TestPayload negative = ThreeFiles();
+    negative.records[2].nameLength = -2;
+    EXPECT_EQ(Code(Verify(SerializeTestPayload(negative))), "5.2.4");
+}
+
+// Runs what a start into an empty folder runs: the checks, then Decompress of every entry.
+std::optional<StageError> StartIntoEmptyFolder(const TestPayloadBytes& bytes) {
+    PendingEntries entries;
+    if (std::optional<StageError> error = Verify(bytes, entries)) {
+        return error;
+    }
+    for (auto& [key, entry] : entries) {
+        if (const std::int32_t result = entry->Decompress(); result < 0) {
+            return SignedStageError(LaunchStage::DecompressMissing, entry->index, -result);
+        }
+    }
+    return std::nullopt;
+}
+
+TEST(VerifyPayload, NamedCasesShowTheCodesTheyAnnounce) {
+    const std::vector<TestPayloadCase> cases = BuildTestPayloadCases();
+    ASSERT_GE(cases.size(), 10u);
+    for (const TestPayloadCase& item : cases) {
+        EXPECT_EQ(Code(StartIntoEmptyFolder(item.bytes)), Code(item.expected)) << item.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// Serialises test payloads by the manifest and blob formats, independently of the launcher's
+// reader, so the tests compare two separate readings of the format.
+#include "TestPayload.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include <zstd.h>
+
+#include "payload/Crc32c.h"
+
+PayloadViews TestPayloadBytes::Views() const {
+    return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
+            {blob.data(), static_cast<std::int32_t>(blob.size())}};
+}
+
+Bytes Utf16Le(std::wstring_view text) {
+    Bytes bytes;
+    for (wchar_t unit : text) {
+        const auto value = static_cast<std::uint32_t>(unit);
+        bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(value >> 8 & 0xFF));
+    }
+    return bytes;
+}
+
+std::uint32_t ChecksumOf(const Bytes& bytes) {
+    return Crc32c(0, bytes.data(), bytes.size());
+}
+
+Bytes CompressFrame(const Bytes& bytes, int level) {
+    Bytes frame(ZSTD_compressBound(bytes.size()));
+    const std::size_t size =
+        ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), level);
+    if (ZSTD_isError(size)) {
+        throw std::runtime_error(ZSTD_getErrorName(size));
+    }
+    frame.resize(size);
+    return frame;
+}
+
+Bytes SeededBytes(std::uint32_t seed, std::size_t count) {
+    // A linear congruential generator with runs of repeats, so the bytes compress somewhat.
+    Bytes bytes;
+    bytes.reserve(count);
+    std::uint32_t state = seed * 2654435761u + 1;
+    while (bytes.size() < count) {
+        state = state * 1664525u + 1013904223u;
+        const auto value = static_cast<std::uint8_t>(state >> 24);
+        const std::size_t run = (state >> 8) % 4 == 0 ? (state >> 12) % 16 + 1 : 1;
+        for (std::size_t i = 0; i < run && bytes.size() < count; ++i) {
+            bytes.push_back(value);
+        }
+    }
+    return bytes;
+}
+
+void AddTestFile(TestPayload& payload, const TestFile& file) {
+    TestRecord record;
+    record.folderBytes = Utf16Le(file.folder);
+    record.folderLength = static_cast<std::int32_t>(record.folderBytes.size());
+    record.nameBytes = Utf16Le(file.name);
+    record.nameLength = static_cast<std::int32_t>(record.nameBytes.size());
+    record.contentSize = static_cast<std::int32_t>(file.bytes.size());
+    record.contentCrc = ChecksumOf(file.bytes);
+    payload.records.push_back(record);
+    PlaceRange(payload, payload.records.size() - 1, CompressFrame(file.bytes));
+}
+
+TestPayload BuildTestPayload(const std::vector<TestFile>& files) {
+    TestPayload payload;
+    for (const TestFile& file : files) {
+        AddTestFile(payload, file);
+    }
+    return payload;
+}
+
+void PlaceRange(TestPayload& payload, std::size_t record, const Bytes& range) {
+    TestRecord& target = payload.records.at(record);
+    target.dataOffset = static_cast<std::int32_t>(payload.data.size());
+    target.compressedSize = static_cast<std::int32_t>(range.size());
+    target.compressedCrc = ChecksumOf(range);
+    payload.data.insert(payload.data.end(), range.begin(), range.end());
+}
+
+namespace {
+
+void AppendUint32Le(Bytes& bytes, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(static_cast<std::uint8_t>(value >> shift & 0xFF));
+    }
+}
+
+void AppendInt32Le(Bytes& bytes, std::int32_t value) {
+    AppendUint32Le(bytes, static_cast<std::uint32_t>(value));
+}
+
+void AppendBytes(Bytes& bytes, const Bytes& more) {
+    bytes.insert(bytes.end(), more.begin(), more.end());
+}
+
+}  // namespace
+
+TestPayloadBytes SerializeTestPayload(const TestPayload& payload) {
+    TestPayloadBytes out;
+    AppendUint32Le(out.manifest, 0);
+    AppendInt32Le(out.manifest,
+                  payload.count.value_or(static_cast<std::int32_t>(payload.records.size())));
+    for (const TestRecord& record : payload.records) {
+        AppendInt32Le(out.manifest, record.folderLength);
+        AppendBytes(out.manifest, record.folderBytes);
+        AppendInt32Le(out.manifest, record.nameLength);
+        AppendBytes(out.manifest, record.nameBytes);
+        AppendInt32Le(out.manifest, record.contentSize);
+        AppendUint32Le(out.manifest, record.contentCrc);
+        AppendInt32Le(out.manifest, record.compressedSize);
+        AppendUint32Le(out.manifest, record.compressedCrc);
+        AppendInt32Le(out.manifest, record.dataOffset);
+    }
+    AppendBytes(out.manifest, payload.trailing);
+    AppendUint32Le(out.blob, 0);
+    AppendBytes(out.blob, payload.data);
+    RefreshChecksum(out.manifest);
+    RefreshChecksum(out.blob);
+    return out;
+}
+
+void StoreUint32Le(Bytes& bytes, std::size_t offset, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i) & 0xFF);
+    }
+}
+
+void RefreshChecksum(Bytes& resource) {
+    StoreUint32Le(resource, 0, Crc32c(0, resource.data() + 4, resource.size() - 4));
+}
+
+std::size_t RecordOffset(const TestPayload& payload, std::size_t record) {
+    std::size_t offset = 8;
+    for (std::size_t i = 0; i < record; ++i) {
+        offset +=
+            28 + payload.records.at(i).folderBytes.size() + payload.records.at(i).nameBytes.size();
+    }
+    return offset;
+}
+
+namespace {
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+}  // namespace
+
+void SaveTestPayload(const TestPayloadBytes& bytes, const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    WriteFile(folder / "manifest.bin", bytes.manifest);
+    WriteFile(folder / "blob.bin", bytes.blob);
+}
