@@ -1,0 +1,72 @@
+// The three phases of the synchronisation. The listing is taken whole before anything changes,
+// so files removed or written during the walk do not change what the walk visits. Entries taken
+// out during the walk release their content at once; those written at the end stay in the map.
+#include "workdir/Synchronise.h"
+
+#include <string_view>
+#include <vector>
+
+#include "launch/FatalError.h"
+#include "launch/FatalText.h"
+#include "payload/PayloadCodes.h"
+#include "workdir/FileChecksum.h"
+#include "workdir/FileSystem.h"
+#include "workdir/PathRules.h"
+#include "workdir/WriteExtractedFile.h"
+
+namespace {
+
+constexpr std::wstring_view SparedFileName = L"Config.ini";
+
+std::wstring_view FinalComponent(std::wstring_view path) {
+    std::size_t start = path.size();
+    while (start > 0 && !IsPathSeparator(path[start - 1])) {
+        --start;
+    }
+    return path.substr(start);
+}
+
+void DecompressOrReport(PayloadEntry& entry, std::int32_t stage) {
+    const std::int32_t result = entry.Decompress();
+    if (result < 0) {
+        ReportFatalError(ResourcesCorruptText, stage, entry.index, -result);
+    }
+}
+
+void CheckListedItem(const std::wstring& workingDirectory, const ListedItem& item,
+                     PendingEntries& entries) {
+    const std::wstring relativePath = LexicalRelativePath(item.fullPath, workingDirectory);
+    ResetAttributes(item.fullPath);
+    // An item whose type cannot be told is left alone: deleting it could reach a link's target.
+    const std::optional<bool> isDirectory = IsDirectoryItem(item);
+    if (isDirectory != false) {
+        return;
+    }
+    if (FinalComponent(item.fullPath) == SparedFileName) {
+        return;
+    }
+    const auto found = entries.find(relativePath);
+    if (found == entries.end()) {
+        RemoveSingle(item.fullPath);
+        return;
+    }
+    const std::shared_ptr<PayloadEntry> entry = found->second;
+    if (ComputeFileChecksum(item.fullPath) != entry->contentCrc) {
+        DecompressOrReport(*entry, LaunchStage::DecompressChanged);
+        WriteExtractedFile(workingDirectory, entry);
+    }
+    entries.erase(found);
+}
+
+}  // namespace
+
+void SynchroniseWorkingDirectory(const std::wstring& workingDirectory, PendingEntries& entries) {
+    const std::vector<ListedItem> listing = ListTree(workingDirectory);
+    for (const ListedItem& item : listing) {
+        CheckListedItem(workingDirectory, item, entries);
+    }
+    for (auto& [relativePath, entry] : entries) {
+        DecompressOrReport(*entry, LaunchStage::DecompressMissing);
+        WriteExtractedFile(workingDirectory, entry);
+    }
+}
