@@ -10,6 +10,7 @@
 #include "payload/PendingEntries.h"
 
 // Verifies both resources and parses every record into entries (the first of two equal keys
-// wins). Returns the first failure as its three-part code (stages 2 to 5), or nothing. A manifest
-// shorter than 8 bytes or a blob shorter than 4 is rejected before any header field is read.
+// wins). Returns the first failure as its three-part code (stages 2 to 5), or nothing; entries
+// then holds the records parsed before it. A manifest shorter than 8 bytes or a blob shorter
+// than 4 is rejected before any header field is read, as stage 1 with the loader's code 4 or 14.
 std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views, PendingEntries& entries);
