@@ -127,11 +127,8 @@ bool RemoveSingle(const std::wstring& path) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return DeleteFileW(path.c_str()) != 0;
     }
-    if (RemoveDirectoryW(path.c_str())) {
-        return true;
-    }
-    // Wine shows a host symbolic link to a directory as a directory link that only unlinks.
-    return isLink && DeleteFileW(path.c_str()) != 0;
+    // For a directory link this removes the link itself, never the target's content.
+    return RemoveDirectoryW(path.c_str()) != 0;
 }
 
 RemovalResult RemoveTree(const std::wstring& path) {

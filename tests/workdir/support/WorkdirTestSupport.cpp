@@ -1,0 +1,206 @@
+// Test helpers for the working-directory suites; Windows only.
+#include "WorkdirTestSupport.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <zstd.h>
+
+#include <atomic>
+#include <cstring>
+#include <deque>
+#include <random>
+#include <string>
+
+#include "payload/Crc32c.h"
+#include "workdir/FileSystem.h"
+#include "workdir/PathRules.h"
+
+void TempFolderTest::SetUp() {
+    static std::atomic<unsigned> serial{0};
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    folder_ =
+        JoinPath(temp, L"nimbrel-workdir-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                           std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(serial++));
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << folder_;
+}
+
+void TempFolderTest::TearDown() {
+    const RemovalResult removal = RemoveTree(folder_);
+    EXPECT_TRUE(removal.ok) << L"could not remove " << folder_;
+}
+
+std::wstring TempFolderTest::At(const std::wstring& relative) const {
+    return JoinPath(folder_, relative);
+}
+
+void WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                               &written, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(ok && written == bytes.size()) << path;
+}
+
+std::optional<Bytes> ReadFileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    Bytes bytes;
+    std::uint8_t buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    CloseHandle(file);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+Bytes SeededBytes(std::uint32_t seed, std::size_t count) {
+    std::mt19937 generator(seed);
+    Bytes bytes(count);
+    for (std::uint8_t& value : bytes) {
+        value = static_cast<std::uint8_t>(generator() >> 24);
+    }
+    return bytes;
+}
+
+Bytes TextBytes(const char* text) {
+    return Bytes(text, text + std::strlen(text));
+}
+
+void MakeDirectories(const std::wstring& path) {
+    const int result = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    ASSERT_TRUE(result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS) << path;
+}
+
+void AddAttributes(const std::wstring& path, unsigned long attributes) {
+    const DWORD current = GetFileAttributesW(path.c_str());
+    ASSERT_NE(current, INVALID_FILE_ATTRIBUTES) << path;
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), (current & ~FILE_ATTRIBUTE_NORMAL) | attributes))
+        << path;
+}
+
+std::uint64_t LastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::shared_ptr<PayloadEntry> MakeEntry(const std::wstring& folder, const std::wstring& name,
+                                        const Bytes& bytes, std::int32_t index) {
+    static std::deque<Bytes> frames;
+    Bytes& frame = frames.emplace_back(ZSTD_compressBound(bytes.size()));
+    const std::size_t size =
+        ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), 3);
+    EXPECT_FALSE(ZSTD_isError(size));
+    frame.resize(size);
+    auto entry = std::make_shared<PayloadEntry>();
+    entry->compressedData = frame.data();
+    entry->compressedSize = static_cast<std::int32_t>(frame.size());
+    entry->compressedCrc = Crc32c(0, frame.data(), frame.size());
+    entry->index = index;
+    entry->folder = folder;
+    entry->name = name;
+    entry->relativePath = folder.empty() ? name : JoinPath(folder, name);
+    entry->contentSize = static_cast<std::int32_t>(bytes.size());
+    entry->contentCrc = Crc32c(0, bytes.data(), bytes.size());
+    return entry;
+}
+
+namespace {
+
+using UnixNameFunction = char*(__cdecl*)(const wchar_t*);
+
+std::string UnixName(UnixNameFunction toUnix, const std::wstring& path) {
+    char* name = toUnix(path.c_str());
+    if (name == nullptr) {
+        return {};
+    }
+    std::string copy(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return copy;
+}
+
+// Runs a host program under Wine and waits until path exists (or no longer exists): Wine starts
+// host programs but cannot wait for them.
+bool RunHostProgram(const wchar_t* program, std::wstring command, const std::wstring& path,
+                    bool untilExists) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if ((GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) == untilExists) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+UnixNameFunction WineUnixName() {
+    return reinterpret_cast<UnixNameFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+std::wstring Quoted(const std::string& text) {
+    return L"\"" + std::wstring(text.begin(), text.end()) + L"\"";
+}
+
+}  // namespace
+
+bool MakeDirectoryLink(const std::wstring& target, const std::wstring& link) {
+    const UnixNameFunction toUnix = WineUnixName();
+    if (toUnix == nullptr) {
+        return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                   SYMBOLIC_LINK_FLAG_DIRECTORY |
+                                       SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+    }
+    // Wine 8 creates nothing for CreateSymbolicLinkW, so the link is made on the host side.
+    const std::string unixTarget = UnixName(toUnix, target);
+    const std::string unixLink = UnixName(toUnix, link);
+    if (unixTarget.empty() || unixLink.empty()) {
+        return false;
+    }
+    return RunHostProgram(
+        L"Z:\\bin\\ln", L"/bin/ln -s " + Quoted(unixTarget) + L" " + Quoted(unixLink), link, true);
+}
+
+bool RemoveDirectoryLink(const std::wstring& link) {
+    const UnixNameFunction toUnix = WineUnixName();
+    if (toUnix == nullptr) {
+        return RemoveDirectoryW(link.c_str()) != 0;
+    }
+    // Wine 8 can neither delete nor rename a host link to a directory.
+    const std::string unixLink = UnixName(toUnix, link);
+    return !unixLink.empty() &&
+           RunHostProgram(L"Z:\\bin\\rm", L"/bin/rm -f " + Quoted(unixLink), link, false);
+}

@@ -1,0 +1,65 @@
+// Helpers for the working-directory tests on Windows: a fixture owning a unique temporary
+// folder, small file utilities, payload entries built with zstd, and links made the way Wine
+// shows them (a host symbolic link), or with CreateSymbolicLinkW on Windows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "payload/PayloadEntry.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Makes a fresh folder under the temporary directory for each test and removes it afterwards.
+class TempFolderTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Gives folder_ joined with relative.
+    std::wstring At(const std::wstring& relative) const;
+
+    std::wstring folder_;
+};
+
+// Writes bytes to path, creating or truncating the file; fails the test when it cannot.
+void WriteFileBytes(const std::wstring& path, const Bytes& bytes);
+
+// Gives the bytes of the file at path, or nothing when it cannot be read.
+std::optional<Bytes> ReadFileBytes(const std::wstring& path);
+
+// Gives count bytes from a seeded generator.
+Bytes SeededBytes(std::uint32_t seed, std::size_t count);
+
+// Gives text as single-byte characters.
+Bytes TextBytes(const char* text);
+
+// Makes a directory and every missing one above it; fails the test when it cannot.
+void MakeDirectories(const std::wstring& path);
+
+// Sets or adds attributes (such as FILE_ATTRIBUTE_READONLY) on path.
+void AddAttributes(const std::wstring& path, unsigned long attributes);
+
+// Gives the last-write time of path as a 64-bit count, or 0 when it cannot be read.
+std::uint64_t LastWriteTime(const std::wstring& path);
+
+// Tells whether path is a file (exists and is not a directory).
+bool IsFile(const std::wstring& path);
+// Tells whether path is a directory, not following links.
+bool IsDirectory(const std::wstring& path);
+
+// Builds a payload entry for folder and name holding bytes, compressed with zstd, as parsing a
+// correct record would; the compressed bytes live until the process ends.
+std::shared_ptr<PayloadEntry> MakeEntry(const std::wstring& folder, const std::wstring& name,
+                                        const Bytes& bytes, std::int32_t index = 0);
+
+// Makes link a symbolic link to the directory target. Returns false when links cannot be made.
+bool MakeDirectoryLink(const std::wstring& target, const std::wstring& link);
+
+// Removes a link made by MakeDirectoryLink (never its target). Returns false when it cannot.
+bool RemoveDirectoryLink(const std::wstring& link);
