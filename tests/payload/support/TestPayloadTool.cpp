@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
             const std::filesystem::path folder = argv[2];
             SaveTestPayload(item.bytes, folder);
             const std::string expected = item.expected ? FormatStageError(*item.expected) : "ok";
-            std::ofstream(folder / "expected.txt") << expected << "\n";
+            std::ofstream(folder / "expected.txt", std::ios::binary) << expected << "\n";
             std::printf("%s\n", expected.c_str());
             return 0;
         }
