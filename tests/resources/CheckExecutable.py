@@ -304,7 +304,8 @@ def check_resources(exe, ico_path, manifest_path, payload_manifest, payload_blob
     for ident, content in payload.items():
         data = resources.get((RT_RCDATA, ident, LANGUAGE))
         if data is not None and data != content:
-            fail(f"RCDATA {ident} is {len(data)} bytes and differs from its {len(content)}-byte file")
+            fail(f"RCDATA {ident} is {len(data)} bytes and differs from its "
+                 f"{len(content)}-byte file")
 
 
 def main():

@@ -14,12 +14,19 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do targets+=("$1"); shift; done
 tree="$work/tree"
 jobs=${NIMBREL_JOBS:-2}
 
+# Runs a command with its output in a log, shown only when the command fails.
+run() {
+  local log=$1
+  shift
+  "$@" >"$log" 2>&1 || { echo "reproducible: failed: $*" >&2; tail -n 30 "$log" >&2; exit 1; }
+}
+
 rm -rf "$work"
 mkdir -p "$work/first"
 start=$(date +%s%N)
-cmake -S "$source_dir" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBREL_BUILD_TESTS=OFF "$@" \
-  >"$work/configure.log"
-cmake --build "$tree" --target "${targets[@]}" -j "$jobs" >"$work/build-1.log"
+run "$work/configure.log" cmake -S "$source_dir" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DNIMBREL_BUILD_TESTS=OFF "$@"
+run "$work/build-1.log" cmake --build "$tree" --target "${targets[@]}" -j "$jobs"
 first=$(date +%s%N)
 
 files=()
@@ -31,7 +38,7 @@ for target in "${targets[@]}"; do
 done
 rm -f "${files[@]}"
 find "$tree" \( -name '*.obj' -o -name '*.res' \) -path '*/CMakeFiles/*' ! -path '*zstd*' -delete
-cmake --build "$tree" --target "${targets[@]}" -j "$jobs" >"$work/build-2.log"
+run "$work/build-2.log" cmake --build "$tree" --target "${targets[@]}" -j "$jobs"
 second=$(date +%s%N)
 
 status=0
