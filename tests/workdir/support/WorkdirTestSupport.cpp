@@ -146,6 +146,18 @@ std::string UnixName(UnixNameFunction toUnix, const std::wstring& path) {
     return copy;
 }
 
+// Tells whether the folder listing holds path's entry; unlike the attributes, this sees a
+// broken link too.
+bool IsListed(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(find);
+    return true;
+}
+
 // Runs a host program under Wine and waits until path exists (or no longer exists): Wine starts
 // host programs but cannot wait for them.
 bool RunHostProgram(const wchar_t* program, std::wstring command, const std::wstring& path,
@@ -158,7 +170,7 @@ bool RunHostProgram(const wchar_t* program, std::wstring command, const std::wst
         return false;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if ((GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) == untilExists) {
+        if (IsListed(path) == untilExists) {
             return true;
         }
         Sleep(50);
