@@ -2,6 +2,10 @@
 // -100 once the box is closed. Each case runs a launcher built with a payload damaged one way.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "E2eSupport.h"
 #include "LauncherProcess.h"
 #include "launch/FatalText.h"
@@ -22,6 +26,58 @@ TEST(CorruptPayload, MissingManifestShowsStageOne) {
 
 TEST(CorruptPayload, MissingBlobShowsStageOneWithTheBlobCode) {
     ExpectCorruptBox(L"no-blob", SignedStageError(1, 11, 0));
+}
+
+// The code a case's payload must show, as the test payload tool wrote it ("7.1.12").
+std::wstring ExpectedCode(const std::wstring& caseName) {
+    std::ifstream in(TestProgramDirectory() + L"\\" + caseName + L"\\expected.txt");
+    std::string code;
+    std::getline(in, code);
+    return std::wstring(code.begin(), code.end());
+}
+
+std::wstring CorruptMessage(const std::wstring& code) {
+    std::wstringstream parts(code);
+    std::wstring stage, first, second;
+    std::getline(parts, stage, L'.');
+    std::getline(parts, first, L'.');
+    std::getline(parts, second, L'.');
+    return FillTemplate(ResourcesCorruptText, {stage, first, second});
+}
+
+class DamagedPayload : public ::testing::TestWithParam<const wchar_t*> {
+protected:
+    void SetUp() override { RemoveTree(UserWorkingDirectory()); }
+    void TearDown() override { RemoveTree(UserWorkingDirectory()); }
+};
+
+TEST_P(DamagedPayload, ShowsTheCodeOfTheFirstFailingCheck) {
+    const std::wstring code = ExpectedCode(GetParam());
+    ASSERT_FALSE(code.empty());
+    const LaunchResult result = RunLauncher(CaseLauncher(GetParam()));
+    ASSERT_TRUE(result.finished);
+    EXPECT_TRUE(result.boxShown);
+    EXPECT_EQ(result.boxText, CorruptMessage(code));
+    EXPECT_EQ(result.exitCode, -100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, DamagedPayload,
+                         ::testing::Values(L"short-manifest", L"bad-manifest-crc", L"count-zero",
+                                           L"count-negative", L"bad-blob-crc",
+                                           L"count-past-records", L"empty-name",
+                                           L"damaged-range", L"wrong-size-frame",
+                                           L"bad-content-crc"));
+
+TEST_F(DamagedPayload, DamagedEntryOfAFileThatDiffersShowsStageSix) {
+    // Record 1 of the damaged-range payload is Sub\data.bin; with a different file in its place
+    // the entry is decompressed during the walk, not in the final pass.
+    const std::filesystem::path file = std::filesystem::path(UserWorkingDirectory()) / L"Sub";
+    std::filesystem::create_directories(file);
+    std::ofstream(file / L"data.bin", std::ios::binary) << "other content";
+    const LaunchResult result = RunLauncher(CaseLauncher(L"damaged-range"));
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.boxText, ResourcesCorruptMessage(SignedStageError(6, 1, 12)));
+    EXPECT_EQ(result.exitCode, -100);
 }
 
 TEST(CorruptPayload, BoxLeftOpenPastTheWatchdogStillEndsWithMinus100) {

@@ -1,0 +1,80 @@
+// Parser of the sample application's log lines ("command-line: ...", "exe: ...",
+// "current-directory: ...", "ready: ...", "activated: wParam=.. lParam=..", "exit").
+#include "SampleReport.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <fstream>
+#include <string_view>
+
+namespace {
+
+std::wstring FromUtf8(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+bool TakePrefix(std::wstring_view line, std::wstring_view prefix, std::wstring& rest) {
+    if (line.substr(0, prefix.size()) != prefix) {
+        return false;
+    }
+    rest = std::wstring(line.substr(prefix.size()));
+    return true;
+}
+
+bool WaitFor(const std::wstring& log, unsigned timeoutMs, bool SampleReport::*flag) {
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    do {
+        if (ReadSampleReport(log).*flag) {
+            return true;
+        }
+        Sleep(50);
+    } while (GetTickCount64() < until);
+    return false;
+}
+
+}  // namespace
+
+SampleReport ReadSampleReport(const std::wstring& log) {
+    SampleReport report;
+    std::ifstream in(log, std::ios::binary);
+    std::string raw;
+    while (std::getline(in, raw)) {
+        if (!raw.empty() && raw.back() == '\r') {
+            raw.pop_back();
+        }
+        const std::wstring line = FromUtf8(raw);
+        std::wstring rest;
+        if (TakePrefix(line, L"command-line: ", report.commandLine)) {
+            int count = 0;
+            LocalFree(CommandLineToArgvW(report.commandLine.c_str(), &count));
+            report.arguments = count;
+        } else if (TakePrefix(line, L"exe: ", report.modulePath) ||
+                   TakePrefix(line, L"current-directory: ", report.currentDirectory)) {
+        } else if (TakePrefix(line, L"ready:", rest)) {
+            report.ready = true;
+        } else if (TakePrefix(line, L"activated: ", rest)) {
+            if (rest == L"wParam=0 lParam=0") {
+                ++report.activations;
+            } else {
+                ++report.otherActivations;
+            }
+        } else if (line == L"exit") {
+            report.exited = true;
+        }
+    }
+    return report;
+}
+
+bool WaitForSampleExit(const std::wstring& log, unsigned timeoutMs) {
+    return WaitFor(log, timeoutMs, &SampleReport::exited);
+}
+
+bool WaitForSampleReady(const std::wstring& log, unsigned timeoutMs) {
+    return WaitFor(log, timeoutMs, &SampleReport::ready);
+}

@@ -1,0 +1,196 @@
+// The launcher's whole job against the prefix's real per-user folder: a first start extracts the
+// payload, a warm start touches nothing, a damaged folder is repaired with every "Config.ini"
+// spared, and a file held open by another program ends the start with the write-file-failed box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "E2eSupport.h"
+#include "LauncherProcess.h"
+#include "SampleReport.h"
+#include "launch/FatalText.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::wstring PayloadSource() {
+    return TestProgramDirectory() + L"\\full-payload";
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Relative path -> last write time of every file below root.
+std::map<std::wstring, fs::file_time_type> FileTimes(const fs::path& root) {
+    std::map<std::wstring, fs::file_time_type> times;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        if (item.is_regular_file()) {
+            times[fs::relative(item.path(), root).wstring()] = item.last_write_time();
+        }
+    }
+    return times;
+}
+
+// Fails the test for every payload file that is missing or differs below folder.
+void ExpectPayloadExtracted(const fs::path& folder) {
+    int files = 0;
+    for (const auto& item : fs::recursive_directory_iterator(PayloadSource())) {
+        if (!item.is_regular_file()) {
+            continue;
+        }
+        ++files;
+        const fs::path relative = fs::relative(item.path(), PayloadSource());
+        const fs::path extracted = folder / relative;
+        ASSERT_TRUE(fs::exists(extracted)) << extracted.string();
+        EXPECT_EQ(ReadAll(extracted), ReadAll(item.path())) << relative.string();
+    }
+    EXPECT_GE(files, 40);
+}
+
+class WorkingDirectory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveTree(UserWorkingDirectory());
+        log = TestProgramDirectory() + L"\\sample-" + std::to_wstring(GetCurrentProcessId()) +
+              L".log";
+        DeleteFileW(log.c_str());
+        options.currentDirectory = TestProgramDirectory();
+        options.environment = {{L"NIMBREL_SAMPLE_LOG", log},
+                               {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"300"}};
+    }
+    void TearDown() override {
+        WaitForSampleExit(log, 10000);
+        DeleteFileW(log.c_str());
+        RemoveTree(UserWorkingDirectory());
+    }
+
+    // Runs the full launcher and waits until the sample application it started has ended.
+    LaunchResult Start() {
+        LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
+        if (result.exitCode == 0) {
+            WaitForSampleExit(log, 10000);
+        }
+        return result;
+    }
+
+    std::wstring log;
+    LaunchOptions options;
+};
+
+TEST_F(WorkingDirectory, FirstStartExtractsThePayloadAndStartsTheApplication) {
+    const LaunchResult result = Start();
+    ASSERT_TRUE(result.finished);
+    EXPECT_FALSE(result.boxShown) << fs::path(result.boxText).string();
+    EXPECT_EQ(result.exitCode, 0);
+    ExpectPayloadExtracted(UserWorkingDirectory());
+
+    const SampleReport sample = ReadSampleReport(log);
+    const std::wstring exe = UserWorkingDirectory() + L"\\Nimbrel.exe";
+    EXPECT_EQ(sample.commandLine, L"\"" + exe + L"\"");
+    EXPECT_EQ(sample.currentDirectory, TestProgramDirectory());
+    EXPECT_EQ(fs::path(sample.modulePath), fs::path(exe));
+    EXPECT_LT(result.seconds, 5.0);
+}
+
+TEST_F(WorkingDirectory, WarmStartRewritesNothing) {
+    ASSERT_EQ(Start().exitCode, 0);
+    const auto before = FileTimes(UserWorkingDirectory());
+    Sleep(1100);  // file times on the host have at least this resolution
+    const LaunchResult result = Start();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(result.boxShown);
+    EXPECT_EQ(FileTimes(UserWorkingDirectory()), before);
+}
+
+TEST_F(WorkingDirectory, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
+    ASSERT_EQ(Start().exitCode, 0);
+    const fs::path folder = UserWorkingDirectory();
+    WriteAll(folder / L"Nimbrel.Gui.dll", "changed");
+    fs::remove(folder / L"locales" / L"de.json");
+    fs::remove(folder / L"runtimes" / L"msvc" / L"msvcp140.dll");
+    WriteAll(folder / L"stray.txt", "stray");
+    WriteAll(folder / L"plugins" / L"Weather" / L"old.dll", "stray");
+    WriteAll(folder / L"readonly-stray.bin", "stray");
+    SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteAll(folder / L"hidden-stray.bin", "stray");
+    SetFileAttributesW((folder / L"hidden-stray.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    WriteAll(folder / L"Config.ini", "[top]\n");
+    WriteAll(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
+    WriteAll(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
+    SetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str(),
+                       FILE_ATTRIBUTE_READONLY);
+    WriteAll(folder / L"locales" / L"config.ini", "wrong case");
+    fs::create_directories(folder / L"empty-stray-folder");
+
+    const LaunchResult result = Start();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(result.boxShown);
+    ExpectPayloadExtracted(folder);
+    for (const wchar_t* stray : {L"stray.txt", L"plugins\\Weather\\old.dll",
+                                 L"readonly-stray.bin", L"hidden-stray.bin",
+                                 L"locales\\config.ini"}) {
+        EXPECT_FALSE(fs::exists(folder / stray)) << fs::path(stray).string();
+    }
+    EXPECT_EQ(ReadAll(folder / L"Config.ini"), "[top]\n");
+    EXPECT_EQ(ReadAll(folder / L"plugins" / L"Weather" / L"Config.ini"), "[weather]\n");
+    EXPECT_EQ(ReadAll(folder / L"new" / L"deeper" / L"Config.ini"), "[deep]\n");
+    // Only the attributes of a spared file change: a read-only one becomes writable.
+    EXPECT_EQ(GetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str()) &
+                  FILE_ATTRIBUTE_READONLY,
+              0u);
+    EXPECT_TRUE(fs::is_directory(folder / L"empty-stray-folder"));
+}
+
+TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedBox) {
+    ASSERT_EQ(Start().exitCode, 0);
+    const fs::path locked = fs::path(UserWorkingDirectory()) / L"plugins" / L"Traffic" /
+                            L"Traffic.dll";
+    WriteAll(locked, "changed and locked");
+    HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
+    CloseHandle(holder);
+    ASSERT_TRUE(result.finished);
+    EXPECT_TRUE(result.boxShown);
+    EXPECT_EQ(result.boxText, FillTemplate(WriteFileFailedText, {locked.wstring()}));
+    EXPECT_EQ(result.exitCode, -100);
+}
+
+TEST_F(WorkingDirectory, UnusablePerUserFolderFallsBackToTheLaunchersOwnFolder) {
+    // A launcher in a folder whose name has a space, so the start must quote the path.
+    const fs::path spaced = fs::path(TestProgramDirectory()) / L"with space";
+    RemoveTree(spaced.wstring());
+    fs::create_directories(spaced);
+    fs::copy_file(CaseLauncher(L"full"), spaced / L"Nimbrel.Launcher.exe");
+    // A file where the per-user folder should be: the probe removes it and rejects the folder
+    // for this start.
+    WriteAll(UserWorkingDirectory(), "not a folder");
+
+    const LaunchResult result = RunLauncher((spaced / L"Nimbrel.Launcher.exe").wstring(), options);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(result.boxShown);
+    WaitForSampleExit(log, 10000);
+    ExpectPayloadExtracted(spaced / L"Nimbrel");
+    const SampleReport sample = ReadSampleReport(log);
+    EXPECT_EQ(sample.commandLine, L"\"" + (spaced / L"Nimbrel" / L"Nimbrel.exe").wstring() + L"\"");
+    EXPECT_EQ(sample.arguments, 1);
+    EXPECT_FALSE(fs::exists(UserWorkingDirectory()));
+    RemoveTree(spaced.wstring());
+}
+
+}  // namespace
