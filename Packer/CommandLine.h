@@ -1,0 +1,24 @@
+// Splits a command's arguments into positional values and options. Every option of this tool
+// takes one value, given as "--name value" or "--name=value"; "--help" and "-h" ask for help.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CommandLine {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string, std::less<>> options;  // "--level" -> "19"
+    bool help = false;
+};
+
+// Parses args against the options the command knows. Returns false with error for an unknown
+// option, one given twice or one without its value. "--" ends the options.
+bool ParseCommandLine(const std::vector<std::string>& args,
+                      const std::vector<std::string_view>& known, CommandLine& line,
+                      std::string& error);
+
+// Reads an option as a whole decimal number in [low, high]. Returns false with error otherwise.
+bool ParseNumberOption(const CommandLine& line, std::string_view name, long low, long high,
+                       long& value, std::string& error);

@@ -1,0 +1,77 @@
+// diff: a dry run of a start's synchronisation against a folder. The payload is verified first,
+// as a start would, because a start with a corrupt payload changes nothing.
+#include "Packer/Commands.h"
+#include "Packer/PackTool.h"
+#include "Packer/Utf16.h"
+#include "Packer/WorkFolderDiff.h"
+#include "payload/PayloadVerify.h"
+
+namespace {
+
+constexpr const char* DiffHelp =
+    "usage: nimbrel-pack diff EXE DIR\n"
+    "       nimbrel-pack diff --manifest FILE --blob FILE DIR\n"
+    "\n"
+    "Says what a start would do to the working folder DIR, changing nothing. DIR is listed\n"
+    "recursively (links are not followed into) and each file gets one line:\n"
+    "  keep     its CRC-32C (read in 65,536-byte pieces) matches its record\n"
+    "  rewrite  it differs from its record and would be written again\n"
+    "  delete   no record has its path: a stray, removed\n"
+    "  spare    it is named exactly \"Config.ini\" (any folder, case-sensitive) and stays\n"
+    "  write    a record whose file is missing would be written (a directory standing in its\n"
+    "           place would be removed first)\n"
+    "Paths compare element by element, case-sensitively, with / and \\ alike, as a start\n"
+    "compares them. Directories are never deleted. Within a folder, items are reported in name\n"
+    "order.\n"
+    "exit codes: 0 reported; 1 the payload is corrupt (a start would stop before DIR);\n"
+    "2 bad command line or unreadable file.\n";
+
+}  // namespace
+
+int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
+        err << "nimbrel-pack diff: " << error << "\n\n" << DiffHelp;
+        return PackExit::Usage;
+    }
+    if (line.help) {
+        out << DiffHelp;
+        return PackExit::Ok;
+    }
+    LoadedPayload payload;
+    std::size_t used = 0;
+    if (const int code = LoadCommandPayload("diff", line, payload, used, err);
+        code != PackExit::Ok) {
+        return code;
+    }
+    if (line.positional.size() != used + 1) {
+        err << "nimbrel-pack diff: needs a SOURCE and one DIR\n\n" << DiffHelp;
+        return PackExit::Usage;
+    }
+    PendingEntries entries;
+    if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
+        err << "nimbrel-pack diff: corrupt payload; a start stops with error code "
+            << ErrorCodeText(failure->stage, failure->first, failure->second)
+            << " and changes nothing\n";
+        return PackExit::Rejected;
+    }
+
+    const FolderDiff diff = DiffWorkingFolder(PathFromUtf8(line.positional[used]), entries);
+    std::size_t counts[6] = {};
+    for (const auto& row : diff.rows) {
+        ++counts[static_cast<int>(row.action)];
+        const std::string action = DiffActionName(row.action);
+        out << action << std::string(9 - action.size(), ' ') << Utf16ToUtf8(row.relativePath);
+        if (row.action == DiffAction::WriteReplacingFolder) {
+            out << "  (after removing the directory standing in its place)";
+        }
+        out << "\n";
+    }
+    for (const auto& note : diff.notes) {
+        err << "nimbrel-pack diff: note: " << note << "\n";
+    }
+    out << "diff: " << counts[0] << " keep, " << counts[1] << " rewrite, " << counts[2]
+        << " delete, " << counts[3] << " spare, " << counts[4] + counts[5] << " write\n";
+    return PackExit::Ok;
+}

@@ -1,0 +1,216 @@
+// The pack folder walk. Problems are collected rather than stopping at the first, so one run
+// shows the engineer everything to fix; nothing is written while any problem stands.
+#include "Packer/FolderScan.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "Packer/FileKind.h"
+#include "Packer/Utf16.h"
+
+namespace {
+
+constexpr std::uint64_t MaximumFileSize = 0x7FFFFFFFu;
+constexpr std::size_t DeepestFolder = 2;
+
+wchar_t FoldUnit(wchar_t c) {
+    if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+        (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
+        return static_cast<wchar_t>(c - 0x20);
+    }
+    if (c == 0xFF) {
+        return static_cast<wchar_t>(0x178);
+    }
+    if (c >= 0x450 && c <= 0x45F) {
+        return static_cast<wchar_t>(c - 0x50);
+    }
+    return c;
+}
+
+bool IsReservedDeviceName(std::wstring_view name) {
+    const std::wstring base = FoldNameCase(name.substr(0, name.find(L'.')));
+    static const std::set<std::wstring> reserved = {
+        L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4",
+        L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3",
+        L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
+    return reserved.count(base) != 0;
+}
+
+struct Walk {
+    FolderScan scan;
+
+    void Folder(const std::filesystem::path& dir, std::vector<std::wstring>& elements) {
+        std::error_code error;
+        std::filesystem::directory_iterator it(dir, error);
+        const std::filesystem::directory_iterator end;
+        bool empty = true;
+        for (; !error && it != end; it.increment(error)) {
+            empty = false;
+            Item(it->path(), elements);
+        }
+        if (error) {
+            scan.problems.push_back(PathToUtf8(dir) +
+                                    ": cannot list the folder: " + error.message());
+        } else if (empty && !elements.empty()) {
+            scan.warnings.push_back(PathToUtf8(dir) +
+                                    ": empty folder; the payload carries files only");
+        }
+    }
+
+    void Item(const std::filesystem::path& path, std::vector<std::wstring>& elements) {
+        const std::string shown = PathToUtf8(path);
+        const auto name = PathToUtf16(path.filename());
+        if (!name) {
+            scan.problems.push_back(shown + ": the name is not valid UTF-8");
+            return;
+        }
+        if (const std::string reason = CheckPayloadName(*name); !reason.empty()) {
+            scan.problems.push_back(shown + ": " + reason);
+            return;
+        }
+        switch (ClassifyItem(path)) {
+            case FileKind::Link:
+                scan.problems.push_back(shown +
+                                        ": is a symbolic link or junction; links are "
+                                        "not packed");
+                return;
+            case FileKind::Special:
+                scan.problems.push_back(shown +
+                                        ": is a special file (FIFO, socket or device), not a "
+                                        "plain file");
+                return;
+            case FileKind::Missing:
+                scan.problems.push_back(shown +
+                                        ": cannot be read (it vanished or its type is "
+                                        "unknown)");
+                return;
+            case FileKind::Directory:
+                elements.push_back(*name);
+                if (elements.size() == DeepestFolder + 1) {
+                    scan.warnings.push_back(shown + ": folder is " +
+                                            std::to_string(elements.size()) +
+                                            " levels deep; payload folders are meant to be at "
+                                            "most two levels deep");
+                }
+                Folder(path, elements);
+                elements.pop_back();
+                return;
+            case FileKind::Regular:
+                File(path, elements, *name);
+                return;
+        }
+    }
+
+    void File(const std::filesystem::path& path, const std::vector<std::wstring>& elements,
+              const std::wstring& name) {
+        std::error_code error;
+        const std::uint64_t size = std::filesystem::file_size(path, error);
+        if (error) {
+            scan.problems.push_back(PathToUtf8(path) +
+                                    ": cannot read its size: " + error.message());
+            return;
+        }
+        if (size > MaximumFileSize) {
+            scan.problems.push_back(PathToUtf8(path) + ": is " + std::to_string(size) +
+                                    " bytes; the payload holds files below 2 GiB only");
+            return;
+        }
+        SourceFile file;
+        file.path = path;
+        for (const auto& element : elements) {
+            if (!file.folder.empty()) {
+                file.folder += L'\\';
+            }
+            file.folder += element;
+        }
+        file.name = name;
+        file.relativePath = file.folder.empty() ? name : file.folder + L'\\' + name;
+        file.size = size;
+        scan.files.push_back(std::move(file));
+    }
+};
+
+// Reports every pair of spellings that a case-insensitive file system would take for the same
+// file or folder. Folders count too: the launcher compares paths case-sensitively, so a file
+// under "Sub" and one under "sub" would land in one folder and never match their records.
+void FindCaseCollisions(FolderScan& scan) {
+    std::map<std::wstring, std::wstring> spellings;
+    std::set<std::pair<std::wstring, std::wstring>> reported;
+    for (const auto& file : scan.files) {
+        std::size_t at = 0;
+        while (true) {
+            const std::size_t next = file.relativePath.find(L'\\', at);
+            const std::wstring prefix = file.relativePath.substr(0, next);
+            const auto [it, inserted] = spellings.emplace(FoldNameCase(prefix), prefix);
+            if (!inserted && it->second != prefix && reported.emplace(it->second, prefix).second) {
+                scan.problems.push_back(Utf16ToUtf8(prefix) + ": differs from " +
+                                        Utf16ToUtf8(it->second) +
+                                        " only in letter case; Windows would take them for the "
+                                        "same path");
+            }
+            if (next == std::wstring::npos) {
+                break;
+            }
+            at = next + 1;
+        }
+    }
+}
+
+}  // namespace
+
+std::wstring FoldNameCase(std::wstring_view text) {
+    std::wstring folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldUnit);
+    return folded;
+}
+
+std::string CheckPayloadName(std::wstring_view name) {
+    if (name.empty()) {
+        return "the name is empty";
+    }
+    if (name == L"." || name == L"..") {
+        return "the name is a \".\" or \"..\" element";
+    }
+    for (const wchar_t c : name) {
+        if (c == L'\\' || c == L'/') {
+            return "the name holds a path separator";
+        }
+        if (c == L':') {
+            return "the name holds a colon (a drive or stream marker on Windows)";
+        }
+        if (c < 0x20 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' ||
+            c == L'*') {
+            return "the name holds a character Windows does not allow in file names";
+        }
+    }
+    if (name.back() == L'.' || name.back() == L' ') {
+        return "the name ends with a dot or a space, which Windows drops";
+    }
+    if (IsReservedDeviceName(name)) {
+        return "the name is a reserved Windows device name";
+    }
+    return {};
+}
+
+FolderScan ScanPackFolder(const std::filesystem::path& root) {
+    Walk walk;
+    std::error_code error;
+    if (!std::filesystem::is_directory(root, error)) {
+        walk.scan.problems.push_back(PathToUtf8(root) + ": is not a folder");
+        return std::move(walk.scan);
+    }
+    std::vector<std::wstring> elements;
+    walk.Folder(root, elements);
+    std::sort(
+        walk.scan.files.begin(), walk.scan.files.end(),
+        [](const SourceFile& a, const SourceFile& b) { return a.relativePath < b.relativePath; });
+    FindCaseCollisions(walk.scan);
+    if (walk.scan.files.empty() && walk.scan.problems.empty()) {
+        walk.scan.problems.push_back(PathToUtf8(root) + ": holds no files; a payload needs one");
+    }
+    return std::move(walk.scan);
+}

@@ -1,0 +1,226 @@
+// PE resource lookup without the Windows loader. Every offset read from the file is checked
+// against the file's size before use; a damaged file yields a code or an error, never a read
+// outside it.
+#include "Packer/PeResources.h"
+
+#include <optional>
+
+#include "payload/PayloadCodes.h"
+#include "payload/PayloadResources.h"
+
+namespace {
+
+constexpr std::uint32_t RtRcdata = 10;
+constexpr std::uint32_t EnglishUs = 1033;
+constexpr std::uint32_t ResourceDirectoryIndex = 2;
+constexpr std::uint32_t HighBit = 0x80000000u;
+
+struct Reader {
+    std::span<const std::uint8_t> bytes;
+
+    bool Has(std::uint64_t at, std::uint64_t length) const {
+        return at <= bytes.size() && length <= bytes.size() - at;
+    }
+    std::optional<std::uint32_t> U16(std::uint64_t at) const {
+        if (!Has(at, 2)) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8));
+    }
+    std::optional<std::uint32_t> U32(std::uint64_t at) const {
+        if (!Has(at, 4)) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint32_t>(bytes[at]) |
+               (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+               (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
+               (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+    }
+};
+
+struct Section {
+    std::uint32_t virtualAddress = 0;
+    std::uint32_t rawSize = 0;
+    std::uint32_t rawOffset = 0;
+};
+
+// Gives the file offset of [rva, rva + length) when it lies within one section's raw bytes.
+std::optional<std::uint64_t> MapRange(const std::vector<Section>& sections, std::uint32_t rva,
+                                      std::uint32_t length) {
+    for (const auto& section : sections) {
+        if (rva < section.virtualAddress) {
+            continue;
+        }
+        const std::uint64_t within = rva - section.virtualAddress;
+        if (within < section.rawSize && length <= section.rawSize - within) {
+            return section.rawOffset + within;
+        }
+    }
+    return std::nullopt;
+}
+
+struct DirectoryEntry {
+    std::uint32_t id = 0;
+    std::uint32_t target = 0;  // offset from the tree's start; HighBit marks a sub-directory
+};
+
+// Lists the id-named entries of the directory at offset in the resource tree.
+std::vector<DirectoryEntry> IdEntries(const Reader& tree, std::uint32_t offset) {
+    std::vector<DirectoryEntry> entries;
+    const auto named = tree.U16(offset + std::uint64_t{12});
+    const auto ids = tree.U16(offset + std::uint64_t{14});
+    if (!named || !ids) {
+        return entries;
+    }
+    const std::uint64_t first = offset + std::uint64_t{16} + std::uint64_t{8} * *named;
+    for (std::uint32_t i = 0; i < *ids; ++i) {
+        const auto name = tree.U32(first + std::uint64_t{8} * i);
+        const auto target = tree.U32(first + std::uint64_t{8} * i + 4);
+        if (!name || !target) {
+            break;
+        }
+        if ((*name & HighBit) == 0) {
+            entries.push_back({*name & 0xFFFF, *target});
+        }
+    }
+    return entries;
+}
+
+std::optional<std::uint32_t> FindSubdirectory(const Reader& tree, std::uint32_t offset,
+                                              std::uint32_t id) {
+    for (const auto& entry : IdEntries(tree, offset)) {
+        if (entry.id == id && (entry.target & HighBit) != 0) {
+            return entry.target & ~HighBit;
+        }
+    }
+    return std::nullopt;
+}
+
+struct ResourceCodes {
+    std::int32_t notFound;
+    std::int32_t notLoaded;
+    std::int32_t empty;
+    std::uint32_t minimumSize;  // a shorter resource counts as empty: its header is missing
+};
+
+constexpr ResourceCodes ManifestCodes{PayloadCode::ManifestNotFound, PayloadCode::ManifestNotLoaded,
+                                      PayloadCode::ManifestEmpty, 8};
+constexpr ResourceCodes BlobCodes{PayloadCode::BlobNotFound, PayloadCode::BlobNotLoaded,
+                                  PayloadCode::BlobEmpty, 4};
+
+struct Lookup {
+    const Reader& file;
+    const Reader& tree;
+    const std::vector<Section>& sections;
+    std::optional<std::uint32_t> rcdata;
+};
+
+// Finds one RT_RCDATA resource; gives the loader's code for it (0 with view set on success).
+std::int32_t FindRcdata(const Lookup& lookup, std::uint32_t id, const ResourceCodes& codes,
+                        ByteView& view, std::vector<std::string>& warnings) {
+    if (!lookup.rcdata) {
+        return codes.notFound;
+    }
+    const auto languages = FindSubdirectory(lookup.tree, *lookup.rcdata, id);
+    if (!languages) {
+        return codes.notFound;
+    }
+    const auto entries = IdEntries(lookup.tree, *languages);
+    const DirectoryEntry* chosen = nullptr;
+    for (const auto& entry : entries) {
+        const bool leaf = (entry.target & HighBit) == 0;
+        if (leaf && (chosen == nullptr || entry.id == EnglishUs)) {
+            chosen = &entry;
+        }
+        if (leaf && entry.id == EnglishUs) {
+            break;
+        }
+    }
+    if (chosen == nullptr) {
+        return codes.notFound;
+    }
+    if (chosen->id != EnglishUs) {
+        warnings.push_back("resource " + std::to_string(id) + " has no language 1033; using " +
+                           "language " + std::to_string(chosen->id));
+    }
+    const auto rva = lookup.tree.U32(chosen->target);
+    const auto size = lookup.tree.U32(chosen->target + std::uint64_t{4});
+    if (!rva || !size) {
+        return codes.notLoaded;
+    }
+    if (static_cast<std::int32_t>(*size) <= 0 || *size < codes.minimumSize) {
+        return codes.empty;
+    }
+    const auto offset = MapRange(lookup.sections, *rva, *size);
+    if (!offset || !lookup.file.Has(*offset, *size)) {
+        return codes.notLoaded;
+    }
+    view.data = lookup.file.bytes.data() + *offset;
+    view.size = static_cast<std::int32_t>(*size);
+    return PayloadCode::Ok;
+}
+
+}  // namespace
+
+bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, std::string& error) {
+    const Reader reader{file};
+    const auto peOffset = reader.U32(0x3C);
+    if (!reader.Has(0, 2) || file[0] != 'M' || file[1] != 'Z' || !peOffset ||
+        !reader.Has(*peOffset, 24) || file[*peOffset] != 'P' || file[*peOffset + 1] != 'E' ||
+        file[*peOffset + 2] != 0 || file[*peOffset + 3] != 0) {
+        error = "not a PE executable (no MZ and PE signatures)";
+        return false;
+    }
+    const std::uint64_t coff = *peOffset + std::uint64_t{4};
+    const std::uint32_t sectionCount = *reader.U16(coff + 2);
+    const std::uint32_t optionalSize = *reader.U16(coff + 16);
+    const std::uint64_t optional = coff + 20;
+    const auto magic = reader.U16(optional);
+    if (!magic || (*magic != 0x10B && *magic != 0x20B)) {
+        error = "not a PE executable (unknown optional header)";
+        return false;
+    }
+    const std::uint64_t directories = optional + (*magic == 0x10B ? 96 : 112);
+    const auto directoryCount = reader.U32(directories - 4);
+    const std::uint64_t resourceEntry = directories + std::uint64_t{8} * ResourceDirectoryIndex;
+    if (!directoryCount || resourceEntry + 8 > optional + optionalSize) {
+        error = "not a PE executable (optional header too short)";
+        return false;
+    }
+
+    std::vector<Section> sections;
+    const std::uint64_t table = optional + optionalSize;
+    for (std::uint32_t i = 0; i < sectionCount; ++i) {
+        const std::uint64_t at = table + std::uint64_t{40} * i;
+        const auto address = reader.U32(at + 12);
+        const auto rawSize = reader.U32(at + 16);
+        const auto rawOffset = reader.U32(at + 20);
+        if (!address || !rawSize || !rawOffset) {
+            error = "not a PE executable (section table cut short)";
+            return false;
+        }
+        sections.push_back({*address, *rawSize, *rawOffset});
+    }
+
+    const std::uint32_t treeRva =
+        *directoryCount > ResourceDirectoryIndex ? reader.U32(resourceEntry).value_or(0) : 0;
+    const std::uint32_t treeSize =
+        *directoryCount > ResourceDirectoryIndex ? reader.U32(resourceEntry + 4).value_or(0) : 0;
+    Reader tree{};
+    if (treeRva != 0 && treeSize != 0) {
+        if (const auto offset = MapRange(sections, treeRva, treeSize);
+            offset && reader.Has(*offset, treeSize)) {
+            tree.bytes = file.subspan(*offset, treeSize);
+        }
+    }
+    const Lookup lookup{reader, tree, sections, FindSubdirectory(tree, 0, RtRcdata)};
+
+    payload = ExePayload{};
+    payload.loaderCode = FindRcdata(lookup, PayloadManifestResourceId, ManifestCodes,
+                                    payload.views.manifest, payload.warnings);
+    if (payload.loaderCode == PayloadCode::Ok) {
+        payload.loaderCode = FindRcdata(lookup, PayloadBlobResourceId, BlobCodes,
+                                        payload.views.blob, payload.warnings);
+    }
+    return true;
+}

@@ -1,0 +1,43 @@
+// Predicts what a launcher start would do to a working folder, without changing anything: the
+// same listing (recursive, links not descended), the same spared name, the same path keys and
+// the same chunked checksum as the synchronisation of a real start.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "payload/PendingEntries.h"
+
+enum class DiffAction {
+    Keep,                  // the file has the entry's checksum; left alone
+    Rewrite,               // the file differs; decompressed and written again
+    Delete,                // no entry has this path; removed as a stray
+    Spare,                 // a "Config.ini" at any depth; left alone
+    Write,                 // the entry's file is missing; written
+    WriteReplacingFolder,  // a directory stands where the file belongs; removed, then written
+};
+
+struct DiffRow {
+    DiffAction action = DiffAction::Keep;
+    std::wstring relativePath;  // UTF-16, elements joined with backslashes
+    std::int32_t index = -1;    // the entry's record index; -1 for strays and spared files
+};
+
+struct FolderDiff {
+    std::vector<DiffRow> rows;       // the walk's rows in listing order, then the writes
+    std::vector<std::string> notes;  // listing that stopped early, paths outside the folder
+};
+
+// Compares dir with entries as a start would. Within a folder, items are taken in name order so
+// that the report is stable (a launcher takes them in the platform's order; only which files
+// are written or deleted matters). Never writes, renames or deletes anything.
+FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntries& entries);
+
+// Computes the CRC-32C of a file read in 65,536-byte pieces. Gives the checksum of what could
+// be read: 0 when the file cannot be opened.
+std::uint32_t ChecksumFile(const std::filesystem::path& path);
+
+// Gives the word a report uses for action ("keep", "rewrite", ...).
+const char* DiffActionName(DiffAction action);
