@@ -8,6 +8,7 @@
 #include <zstd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <random>
@@ -17,17 +18,35 @@
 #include "workdir/FileSystem.h"
 #include "workdir/PathRules.h"
 
+namespace {
+
+// The folder of the test running now. A death test's child process runs the test from the start
+// and ends through exit() without TearDown; removing the folder at exit cleans up after it.
+std::wstring CurrentFolder;
+
+void RemoveCurrentFolder() {
+    if (!CurrentFolder.empty()) {
+        RemoveTree(CurrentFolder);
+    }
+}
+
+}  // namespace
+
 void TempFolderTest::SetUp() {
     static std::atomic<unsigned> serial{0};
+    static const int registered = std::atexit(RemoveCurrentFolder);
+    (void)registered;
     wchar_t temp[MAX_PATH + 1] = {};
     ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
     folder_ =
         JoinPath(temp, L"nimbrel-workdir-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                            std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(serial++));
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << folder_;
+    CurrentFolder = folder_;
 }
 
 void TempFolderTest::TearDown() {
+    CurrentFolder.clear();
     const RemovalResult removal = RemoveTree(folder_);
     EXPECT_TRUE(removal.ok) << L"could not remove " << folder_;
 }

@@ -1,0 +1,240 @@
+// The synchronisation against real folders: what it deletes, spares, keeps untouched and
+// rewrites, and the checksum of files on disk, including files it cannot read.
+#include "workdir/Synchronise.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "WorkdirTestSupport.h"
+#include "payload/Crc32c.h"
+#include "workdir/FileChecksum.h"
+#include "workdir/FileSystem.h"
+
+namespace {
+
+using SynchroniseTest = TempFolderTest;
+using FileChecksumTest = TempFolderTest;
+
+void Add(PendingEntries& entries, const std::shared_ptr<PayloadEntry>& entry) {
+    entries.emplace(entry->relativePath, entry);
+}
+
+// Sets path's last-write time to a fixed day in 2001, so that a rewrite cannot go unseen.
+void AgeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    const std::uint64_t ticks = 126227808000000000ull;
+    FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+}
+
+TEST_F(SynchroniseTest, WritesEveryEntryIntoEmptyFolderAndKeepsThemPending) {
+    PendingEntries entries;
+    Add(entries, MakeEntry(L"", L"Nimbrel.exe", SeededBytes(1, 200000), 0));
+    Add(entries, MakeEntry(L"Plugins", L"a.dll", SeededBytes(2, 65536), 1));
+    Add(entries, MakeEntry(L"Modules\\Tools", L"t.dll", SeededBytes(3, 10), 2));
+    Add(entries, MakeEntry(L"", L"empty.txt", {}, 3));
+    SynchroniseWorkingDirectory(folder_, entries);
+    EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), SeededBytes(1, 200000));
+    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), SeededBytes(2, 65536));
+    EXPECT_EQ(ReadFileBytes(At(L"Modules\\Tools\\t.dll")), SeededBytes(3, 10));
+    EXPECT_EQ(ReadFileBytes(At(L"empty.txt")), Bytes{});
+    EXPECT_EQ(entries.size(), 4u);
+}
+
+TEST_F(SynchroniseTest, LeavesRightFilesUntouchedAndNeverDecompressesThem) {
+    MakeDirectories(At(L"Modules\\Tools"));
+    WriteFileBytes(At(L"Nimbrel.exe"), SeededBytes(1, 131072));
+    WriteFileBytes(At(L"Modules\\Tools\\t.dll"), SeededBytes(2, 777));
+    WriteFileBytes(At(L"empty.txt"), {});
+    for (const wchar_t* path : {L"Nimbrel.exe", L"Modules\\Tools\\t.dll", L"empty.txt"}) {
+        AgeFile(At(path));
+    }
+    const std::uint64_t aged = LastWriteTime(At(L"Nimbrel.exe"));
+    PendingEntries entries;
+    const auto exe = MakeEntry(L"", L"Nimbrel.exe", SeededBytes(1, 131072));
+    Add(entries, exe);
+    Add(entries, MakeEntry(L"Modules//Tools/", L"t.dll", SeededBytes(2, 777)));
+    Add(entries, MakeEntry(L"", L"empty.txt", {}));
+    SynchroniseWorkingDirectory(folder_, entries);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_TRUE(exe->content.empty());
+    EXPECT_EQ(LastWriteTime(At(L"Nimbrel.exe")), aged);
+    EXPECT_EQ(LastWriteTime(At(L"Modules\\Tools\\t.dll")), aged);
+    EXPECT_EQ(LastWriteTime(At(L"empty.txt")), aged);
+}
+
+TEST_F(SynchroniseTest, RewritesChangedFileAndReleasesItsEntry) {
+    WriteFileBytes(At(L"Nimbrel.exe"), SeededBytes(9, 4000));
+    AddAttributes(At(L"Nimbrel.exe"), FILE_ATTRIBUTE_READONLY);
+    PendingEntries entries;
+    const auto exe = MakeEntry(L"", L"Nimbrel.exe", SeededBytes(1, 3000));
+    Add(entries, exe);
+    SynchroniseWorkingDirectory(folder_, entries);
+    EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), SeededBytes(1, 3000));
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(exe.use_count(), 1);
+}
+
+TEST_F(SynchroniseTest, DeletesStraysAndSparesEveryConfigIni) {
+    MakeDirectories(At(L"Stray\\Empty"));
+    MakeDirectories(At(L"Plugins\\Deep"));
+    WriteFileBytes(At(L"stray.txt"), TextBytes("x"));
+    WriteFileBytes(At(L"readonly.txt"), TextBytes("x"));
+    AddAttributes(At(L"readonly.txt"), FILE_ATTRIBUTE_READONLY);
+    WriteFileBytes(At(L"hidden.txt"), TextBytes("x"));
+    AddAttributes(At(L"hidden.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    WriteFileBytes(At(L"Stray\\inside.txt"), TextBytes("x"));
+    WriteFileBytes(At(L"Config.ini"), TextBytes("[top]"));
+    AddAttributes(At(L"Config.ini"), FILE_ATTRIBUTE_READONLY);
+    WriteFileBytes(At(L"Plugins\\Deep\\Config.ini"), TextBytes("[deep]"));
+    WriteFileBytes(At(L"Plugins\\config.ini"), TextBytes("x"));
+    WriteFileBytes(At(L"Stray\\CONFIG.INI"), TextBytes("x"));
+    PendingEntries entries;
+    Add(entries, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
+    SynchroniseWorkingDirectory(folder_, entries);
+
+    for (const wchar_t* gone : {L"stray.txt", L"readonly.txt", L"hidden.txt", L"Stray\\inside.txt",
+                                L"Plugins\\config.ini", L"Stray\\CONFIG.INI"}) {
+        EXPECT_FALSE(PathExists(At(gone))) << gone;
+    }
+    EXPECT_TRUE(IsDirectory(At(L"Stray\\Empty")));
+    EXPECT_EQ(ReadFileBytes(At(L"Config.ini")), TextBytes("[top]"));
+    EXPECT_EQ(GetFileAttributesW(At(L"Config.ini").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\Deep\\Config.ini")), TextBytes("[deep]"));
+    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
+}
+
+TEST_F(SynchroniseTest, TreatsCaseDifferingPathAsStrayAndWritesEntryAgain) {
+    MakeDirectories(At(L"plugins"));
+    WriteFileBytes(At(L"plugins\\a.dll"), TextBytes("a"));
+    AgeFile(At(L"plugins\\a.dll"));
+    const std::uint64_t aged = LastWriteTime(At(L"plugins\\a.dll"));
+    PendingEntries entries;
+    const auto entry = MakeEntry(L"Plugins", L"a.dll", TextBytes("a"));
+    Add(entries, entry);
+    SynchroniseWorkingDirectory(folder_, entries);
+    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
+    EXPECT_NE(LastWriteTime(At(L"Plugins\\a.dll")), aged);
+    EXPECT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entry->content, TextBytes("a"));
+}
+
+TEST_F(SynchroniseTest, ReplacesDirectoryStandingWhereFileShouldBe) {
+    MakeDirectories(At(L"Nimbrel.exe\\sub"));
+    WriteFileBytes(At(L"Nimbrel.exe\\sub\\x.txt"), TextBytes("x"));
+    PendingEntries entries;
+    Add(entries, MakeEntry(L"", L"Nimbrel.exe", TextBytes("exe")));
+    SynchroniseWorkingDirectory(folder_, entries);
+    EXPECT_TRUE(IsFile(At(L"Nimbrel.exe")));
+    EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), TextBytes("exe"));
+}
+
+TEST_F(SynchroniseTest, NeverDescendsIntoLinkedDirectory) {
+    MakeDirectories(At(L"outside"));
+    WriteFileBytes(At(L"outside\\stray.txt"), TextBytes("keep"));
+    WriteFileBytes(At(L"outside\\Config.ini"), TextBytes("keep"));
+    MakeDirectories(At(L"work"));
+    if (!MakeDirectoryLink(At(L"outside"), At(L"work\\Linked"))) {
+        GTEST_SKIP() << "directory links cannot be made here";
+    }
+    PendingEntries entries;
+    Add(entries, MakeEntry(L"Linked", L"stray.txt", TextBytes("payload")));
+    WriteFileBytes(At(L"work\\stray.txt"), TextBytes("x"));
+    SynchroniseWorkingDirectory(At(L"work"), entries);
+    EXPECT_FALSE(PathExists(At(L"work\\stray.txt")));
+    EXPECT_TRUE(PathExists(At(L"work\\Linked")));
+    EXPECT_EQ(ReadFileBytes(At(L"outside\\Config.ini")), TextBytes("keep"));
+    // The payload file is written through the link, as into any directory that exists.
+    EXPECT_EQ(ReadFileBytes(At(L"outside\\stray.txt")), TextBytes("payload"));
+    EXPECT_TRUE(RemoveDirectoryLink(At(L"work\\Linked")));
+}
+
+TEST_F(SynchroniseTest, ReportsStage6And7WhenDecompressionFails) {
+    const auto damaged = [] {
+        auto entry = MakeEntry(L"", L"a.dll", TextBytes("right"), 4);
+        entry->compressedCrc ^= 1;
+        return entry;
+    };
+    PendingEntries missing;
+    Add(missing, damaged());
+    EXPECT_EXIT(SynchroniseWorkingDirectory(folder_, missing), testing::ExitedWithCode(-100), "");
+    WriteFileBytes(At(L"a.dll"), TextBytes("wrong"));
+    PendingEntries changed;
+    Add(changed, damaged());
+    EXPECT_EXIT(SynchroniseWorkingDirectory(folder_, changed), testing::ExitedWithCode(-100), "");
+    EXPECT_EQ(ReadFileBytes(At(L"a.dll")), TextBytes("wrong"));
+}
+
+TEST_F(SynchroniseTest, NeverCountsUnreadableFileAsRight) {
+    // An empty payload file checks to 0, the value an unreadable file used to get.
+    WriteFileBytes(At(L"empty.txt"), TextBytes("secret"));
+    HANDLE held =
+        CreateFileW(At(L"empty.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    PendingEntries entries;
+    Add(entries, MakeEntry(L"", L"empty.txt", {}));
+    EXPECT_EXIT(SynchroniseWorkingDirectory(folder_, entries), testing::ExitedWithCode(-100), "");
+    CloseHandle(held);
+}
+
+TEST_F(FileChecksumTest, ChecksumsWholeFileInPieces) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65535},
+                                   std::size_t{65536}, std::size_t{65537}, std::size_t{200000}}) {
+        const Bytes bytes = SeededBytes(static_cast<std::uint32_t>(size), size);
+        WriteFileBytes(At(L"f.bin"), bytes);
+        EXPECT_EQ(ComputeFileChecksum(At(L"f.bin")), Crc32c(0, bytes.data(), bytes.size())) << size;
+    }
+}
+
+TEST_F(FileChecksumTest, GivesNothingForFileThatCannotBeOpenedOrRead) {
+    EXPECT_EQ(ComputeFileChecksum(At(L"missing.bin")), std::nullopt);
+    MakeDirectories(At(L"dir"));
+    EXPECT_EQ(ComputeFileChecksum(At(L"dir")), std::nullopt);
+
+    WriteFileBytes(At(L"held.bin"), SeededBytes(5, 100));
+    HANDLE held =
+        CreateFileW(At(L"held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ComputeFileChecksum(At(L"held.bin")), std::nullopt);
+    CloseHandle(held);
+}
+
+// Tells whether a read through another handle of path fails at offset (Wine ignores locks there).
+bool ReadFailsAt(const std::wstring& path, DWORD offset) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    char byte = 0;
+    DWORD got = 0;
+    SetFilePointer(file, static_cast<LONG>(offset), nullptr, FILE_BEGIN);
+    const BOOL ok = ReadFile(file, &byte, 1, &got, nullptr);
+    CloseHandle(file);
+    return !ok;
+}
+
+TEST_F(FileChecksumTest, GivesNothingWhenReadFailsPartWay) {
+    // A lock on the second piece makes the read fail after a good first piece.
+    WriteFileBytes(At(L"locked.bin"), SeededBytes(6, 100000));
+    HANDLE locker =
+        CreateFileW(At(L"locked.bin").c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    OVERLAPPED range{};
+    range.Offset = 70000;
+    ASSERT_TRUE(LockFileEx(locker, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1000, 0,
+                           &range));
+    const bool enforced = ReadFailsAt(At(L"locked.bin"), 70000);
+    if (enforced) {
+        EXPECT_EQ(ComputeFileChecksum(At(L"locked.bin")), std::nullopt);
+    }
+    UnlockFileEx(locker, 0, 1000, 0, &range);
+    CloseHandle(locker);
+    if (!enforced) {
+        GTEST_SKIP() << "byte-range locks do not stop reads here";
+    }
+}
+
+}  // namespace
