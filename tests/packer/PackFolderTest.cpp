@@ -1,0 +1,204 @@
+// pack against real folders: identical output for identical files, and a refusal that names
+// the item and writes nothing for every kind of folder a launcher could not reproduce.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "Packer/FolderScan.h"
+#include "PackerTestSupport.h"
+
+namespace {
+
+class PackFolder : public TempFolderTest {
+protected:
+    std::filesystem::path source() const { return root / "source"; }
+    std::filesystem::path manifest() const { return root / "out" / "manifest.bin"; }
+    std::filesystem::path blob() const { return root / "out" / "blob.bin"; }
+
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        std::filesystem::create_directories(root / "out");
+    }
+
+    ToolRun Pack(const std::filesystem::path& dir, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> args = {
+            "pack", dir.string(), "--manifest", manifest().string(), "--blob", blob().string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunTool(args);
+    }
+
+    // Fills dir with a small mixed tree, creating the files in the given order.
+    static void MakeTree(const std::filesystem::path& dir, bool reversed) {
+        std::vector<std::function<void()>> steps = {
+            [&] { WriteBytes(dir / "Nimbrel.exe", TextBytes(50000, 1)); },
+            [&] { WriteBytes(dir / "lib" / "runtime.dll", RandomBytes(20000, 2)); },
+            [&] { WriteBytes(dir / "Plugins" / "Deep" / "mod.dll", TextBytes(3000, 3)); },
+            [&] { WriteBytes(dir / "Plugins" / "a.dat", {}); },
+            [&] { WriteText(dir / "\xC3\xA9t\xC3\xA9.txt", "summer"); },
+        };
+        if (reversed) {
+            std::reverse(steps.begin(), steps.end());
+        }
+        for (const auto& step : steps) {
+            step();
+        }
+    }
+};
+
+TEST_F(PackFolder, SameFilesGiveByteIdenticalOutputWhateverOrderOrTimestamps) {
+    MakeTree(source(), false);
+    ASSERT_EQ(Pack(source()).exitCode, 0);
+    const auto firstManifest = ReadBytes(manifest());
+    const auto firstBlob = ReadBytes(blob());
+    ASSERT_FALSE(firstManifest.empty());
+
+    ASSERT_EQ(Pack(source()).exitCode, 0);
+    EXPECT_EQ(ReadBytes(manifest()), firstManifest);
+    EXPECT_EQ(ReadBytes(blob()), firstBlob);
+
+    const auto copy = root / "copy";
+    MakeTree(copy, true);
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2000);
+    for (const auto& item : std::filesystem::recursive_directory_iterator(copy)) {
+        std::filesystem::last_write_time(item.path(), past);
+    }
+    ASSERT_EQ(Pack(copy, {"--jobs", "1"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(manifest()), firstManifest);
+    EXPECT_EQ(ReadBytes(blob()), firstBlob);
+}
+
+TEST_F(PackFolder, RecordsAreSortedByRelativePath) {
+    MakeTree(source(), true);
+    const FolderScan scan = ScanPackFolder(source());
+    ASSERT_TRUE(scan.problems.empty());
+    std::vector<std::wstring> paths;
+    for (const auto& file : scan.files) {
+        paths.push_back(file.relativePath);
+    }
+    const std::vector<std::wstring> expected = {L"Nimbrel.exe", L"Plugins\\Deep\\mod.dll",
+                                                L"Plugins\\a.dat", L"lib\\runtime.dll",
+                                                L"\u00E9t\u00E9.txt"};
+    EXPECT_EQ(paths, expected);
+    EXPECT_EQ(scan.files[1].folder, L"Plugins\\Deep");
+    EXPECT_EQ(scan.files[1].name, L"mod.dll");
+}
+
+TEST_F(PackFolder, WarnsAboutDeepAndEmptyFoldersWithoutRefusing) {
+    WriteText(source() / "a" / "b" / "c" / "deep.txt", "x");
+    std::filesystem::create_directories(source() / "hollow");
+    const ToolRun run = Pack(source());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("3 levels deep"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("hollow: empty folder"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(blob()));
+}
+
+struct Refusal {
+    const char* name;
+    const char* named;  // what the message must name
+    std::function<void(const std::filesystem::path&)> make;
+};
+
+class PackRefusal : public PackFolder, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(PackRefusal, NamesTheItemAndWritesNothing) {
+    WriteText(source() / "good.txt", "fine");
+    GetParam().make(source());
+    WriteText(manifest(), "old manifest");
+
+    const ToolRun run = Pack(source());
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find(GetParam().named), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
+    const std::string old = "old manifest";
+    EXPECT_EQ(ReadBytes(manifest()), std::vector<std::uint8_t>(old.begin(), old.end()));
+    EXPECT_FALSE(std::filesystem::exists(blob()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root / "out"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+void MakeSocket(const std::filesystem::path& path) {
+    const int handle = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string text = path.string();
+    ASSERT_LT(text.size(), sizeof address.sun_path);
+    std::copy(text.begin(), text.end(), address.sun_path);
+    ASSERT_EQ(bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(handle);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PackRefusal,
+    ::testing::Values(
+        Refusal{
+            "FileLink", "link.txt: is a symbolic link",
+            [](const auto& dir) { std::filesystem::create_symlink("good.txt", dir / "link.txt"); }},
+        Refusal{"FolderLink", "linked: is a symbolic link",
+                [](const auto& dir) {
+                    std::filesystem::create_directories(dir / "real");
+                    WriteText(dir / "real" / "x.txt", "x");
+                    std::filesystem::create_directory_symlink("real", dir / "linked");
+                }},
+        Refusal{"Fifo", "pipe: is a special file",
+                [](const auto& dir) { ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0); }},
+        Refusal{"Socket", "sock: is a special file",
+                [](const auto& dir) { MakeSocket(dir / "sock"); }},
+        Refusal{"TwoGiB", "huge.bin: is 2147483648 bytes",
+                [](const auto& dir) {
+                    WriteText(dir / "huge.bin", "");
+                    std::filesystem::resize_file(dir / "huge.bin", 0x80000000ull);
+                }},
+        Refusal{"Backslash", "a\\b.txt: the name holds a path separator",
+                [](const auto& dir) { WriteText(dir / "a\\b.txt", "x"); }},
+        Refusal{"DriveColon", "C:evil.txt: the name holds a colon",
+                [](const auto& dir) { WriteText(dir / "C:evil.txt", "x"); }},
+        Refusal{"ReservedName", "Sub/aux.txt: the name is a reserved Windows device name",
+                [](const auto& dir) { WriteText(dir / "Sub" / "aux.txt", "x"); }},
+        Refusal{"TrailingDot", "dot.: the name ends with a dot",
+                [](const auto& dir) { WriteText(dir / "dot.", "x"); }},
+        Refusal{"NotUtf8", "the name is not valid UTF-8",
+                [](const auto& dir) { WriteText(dir / "bad\xFF.txt", "x"); }},
+        Refusal{"FilesDifferingInCase", "good.txt: differs from Good.TXT only in letter case",
+                [](const auto& dir) { WriteText(dir / "Good.TXT", "y"); }},
+        Refusal{"FoldersDifferingInCase", "sub: differs from Sub only in letter case",
+                [](const auto& dir) {
+                    WriteText(dir / "Sub" / "one.txt", "1");
+                    WriteText(dir / "sub" / "two.txt", "2");
+                }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PackFolder, RefusesAFolderWithoutFiles) {
+    std::filesystem::create_directories(source() / "only" / "folders");
+    const ToolRun run = Pack(source());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("holds no files"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(manifest()));
+    EXPECT_FALSE(std::filesystem::exists(blob()));
+}
+
+TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
+    EXPECT_EQ(Pack(root / "absent").exitCode, 1);
+    WriteText(source() / "a.txt", "a");
+    const ToolRun same = RunTool(
+        {"pack", source().string(), "--manifest", blob().string(), "--blob", blob().string()});
+    EXPECT_EQ(same.exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(blob()));
+}
+
+TEST(PayloadNames, AcceptsOrdinaryNamesAndRejectsWhatWindowsCannotHold) {
+    for (const wchar_t* good : {L"Nimbrel.exe", L"COM10", L".hidden", L"\u00E9t\u00E9"}) {
+        EXPECT_EQ(CheckPayloadName(good), "") << good;
+    }
+    for (const wchar_t* bad :
+         {L"", L".", L"..", L"a/b", L"a|b", L"a?", L"trail ", L"NUL", L"lpt1.log", L"a\x01"}) {
+        EXPECT_NE(CheckPayloadName(bad), "");
+    }
+    EXPECT_EQ(FoldNameCase(L"Abc\u00E9\u00FF\u0436"), L"ABC\u00C9\u0178\u0416");
+}
+
+}  // namespace

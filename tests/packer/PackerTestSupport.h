@@ -1,0 +1,47 @@
+// Helpers for the packer tests: a unique temporary folder removed afterwards, seeded file
+// contents, a run of the tool that captures its output, and a hand-made PE image with chosen
+// RT_RCDATA resources.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Makes a fresh folder under the system's temporary folder; removes it with everything in it.
+class TempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::filesystem::path root;
+};
+
+// Writes bytes to path, creating its parent folders.
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+void WriteText(const std::filesystem::path& path, const std::string& text);
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
+
+// Gives size bytes from a seeded generator: random ones, or compressible text.
+std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed);
+std::vector<std::uint8_t> TextBytes(std::size_t size, std::uint32_t seed);
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool's commands in this process.
+ToolRun RunTool(const std::vector<std::string>& args);
+
+struct PeResource {
+    std::uint32_t id = 0;
+    std::uint32_t language = 1033;
+    std::vector<std::uint8_t> bytes;
+    std::int64_t rvaShift = 0;  // moves the data entry's RVA, to point it outside the file
+};
+
+// Builds a minimal PE32 image with one .rsrc section holding the given RT_RCDATA resources.
+std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources);

@@ -1,0 +1,109 @@
+// Reading the payload out of a PE image: found where it is, the loader's codes where it is
+// not, and no read outside the file whatever the file holds.
+#include <cstdlib>
+
+#include "Packer/PayloadInput.h"
+#include "Packer/PeResources.h"
+#include "PackerTestSupport.h"
+
+namespace {
+
+const std::vector<std::uint8_t> Manifest = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+const std::vector<std::uint8_t> Blob = {10, 20, 30, 40, 50};
+
+ExePayload Find(const std::vector<std::uint8_t>& image, bool expectPe = true) {
+    ExePayload payload;
+    std::string error;
+    EXPECT_EQ(FindPayloadInExe(image, payload, error), expectPe) << error;
+    return payload;
+}
+
+std::vector<std::uint8_t> ViewBytes(const ByteView& view) {
+    return std::vector<std::uint8_t>(view.data, view.data + view.size);
+}
+
+TEST(PeResources, FindsBothResourcesInLanguage1033) {
+    const auto image =
+        MakePeImage({{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}});
+    const ExePayload payload = Find(image);
+    ASSERT_EQ(payload.loaderCode, 0);
+    EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
+    EXPECT_EQ(ViewBytes(payload.views.blob), Blob);
+    EXPECT_TRUE(payload.warnings.empty());
+}
+
+TEST(PeResources, GivesTheLoaderCodesForMissingDamagedAndShortResources) {
+    EXPECT_EQ(Find(MakePeImage({{19266, 1033, Blob}})).loaderCode, 1);
+    EXPECT_EQ(Find(MakePeImage({})).loaderCode, 1);
+    EXPECT_EQ(Find(MakePeImage({{48978, 1033, Manifest}})).loaderCode, 11);
+    EXPECT_EQ(
+        Find(MakePeImage({{48978, 1033, Manifest, 0x100000}, {19266, 1033, Blob}})).loaderCode, 2);
+    EXPECT_EQ(Find(MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob, -0x2000}})).loaderCode,
+              12);
+    EXPECT_EQ(
+        Find(MakePeImage({{48978, 1033, {1, 2, 3, 4, 5, 6, 7}}, {19266, 1033, Blob}})).loaderCode,
+        4);
+    EXPECT_EQ(Find(MakePeImage({{48978, 1033, Manifest}, {19266, 1033, {1, 2, 3}}})).loaderCode,
+              14);
+}
+
+TEST(PeResources, FallsBackToAnotherLanguageWithAWarning) {
+    const auto image = MakePeImage({{48978, 1031, Manifest}, {19266, 1033, Blob}});
+    const ExePayload payload = Find(image);
+    EXPECT_EQ(payload.loaderCode, 0);
+    EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
+    ASSERT_EQ(payload.warnings.size(), 1u);
+    EXPECT_NE(payload.warnings[0].find("language 1031"), std::string::npos);
+}
+
+TEST(PeResources, RejectsFilesThatAreNotPeImages) {
+    Find({}, false);
+    Find({'M', 'Z'}, false);
+    auto image = MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob}});
+    image[64] = 'X';
+    Find(image, false);
+}
+
+// Every prefix of a real image and every single-byte change in its headers and tree either
+// gives a code or an error; AddressSanitizer catches any read past the bytes.
+TEST(PeResources, NeverReadsOutsideADamagedImage) {
+    const auto image = MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob}});
+    for (std::size_t length = 0; length <= image.size(); ++length) {
+        const std::vector<std::uint8_t> cut(image.begin(),
+                                            image.begin() + static_cast<std::ptrdiff_t>(length));
+        ExePayload payload;
+        std::string error;
+        if (FindPayloadInExe(cut, payload, error) && payload.loaderCode == 0) {
+            EXPECT_EQ(length, image.size());
+        }
+    }
+    for (std::size_t at = 0; at < image.size(); ++at) {
+        for (const std::uint8_t value :
+             {std::uint8_t{0x00}, std::uint8_t{0x7F}, std::uint8_t{0xFF}}) {
+            auto damaged = image;
+            damaged[at] = value;
+            ExePayload payload;
+            std::string error;
+            if (FindPayloadInExe(damaged, payload, error) && payload.loaderCode == 0) {
+                EXPECT_GE(payload.views.manifest.data, damaged.data());
+                EXPECT_LE(payload.views.blob.data + payload.views.blob.size,
+                          damaged.data() + damaged.size());
+            }
+        }
+    }
+}
+
+// A launcher built by the Windows tree, when the test is pointed at one.
+TEST(PeResources, ReadsTheBuiltLauncher) {
+    const char* exe = std::getenv("NIMBREL_TEST_LAUNCHER_EXE");
+    if (exe == nullptr || !std::filesystem::exists(exe)) {
+        GTEST_SKIP() << "NIMBREL_TEST_LAUNCHER_EXE names no built launcher";
+    }
+    LoadedPayload payload;
+    std::string error;
+    ASSERT_TRUE(LoadPayload({exe, {}, {}}, payload, error)) << error;
+    EXPECT_EQ(payload.loaderCode, 0);
+    EXPECT_GE(payload.views.manifest.size, 8);
+}
+
+}  // namespace

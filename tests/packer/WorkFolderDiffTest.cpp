@@ -1,0 +1,123 @@
+// diff against a real working folder: each file classified as a start would treat it, and the
+// folder left exactly as it was.
+#include <map>
+
+#include "Packer/PayloadInput.h"
+#include "Packer/WorkFolderDiff.h"
+#include "PackerTestSupport.h"
+#include "payload/Crc32c.h"
+#include "payload/PayloadVerify.h"
+
+namespace {
+
+class WorkFolderDiff : public TempFolderTest {
+protected:
+    LoadedPayload payload;
+    PendingEntries entries;
+    std::filesystem::path work() const { return root / "work"; }
+
+    // Packs source and loads the result the way the diff command does.
+    void PackSource() {
+        const auto source = root / "source";
+        WriteBytes(source / "Nimbrel.exe", TextBytes(70000, 1));
+        WriteBytes(source / "lib" / "runtime.dll", RandomBytes(131072, 2));
+        WriteBytes(source / "Plugins" / "a.dat", {});
+        WriteText(source / "Plugins" / "b.txt", "bee");
+        WriteText(source / "Plugins" / "Deep" / "mod.dll", "module");
+        const auto m = root / "m.bin";
+        const auto b = root / "b.bin";
+        ASSERT_EQ(RunTool({"pack", source.string(), "--manifest", m.string(), "--blob", b.string()})
+                      .exitCode,
+                  0);
+        std::string error;
+        ASSERT_TRUE(LoadPayload({{}, m, b}, payload, error)) << error;
+        ASSERT_FALSE(VerifyAndParsePayload(payload.views, entries).has_value());
+        std::filesystem::copy(source, work(), std::filesystem::copy_options::recursive);
+    }
+
+    std::map<std::wstring, std::string> Classify() {
+        std::map<std::wstring, std::string> actions;
+        for (const auto& row : DiffWorkingFolder(work(), entries).rows) {
+            std::string action = DiffActionName(row.action);
+            if (row.action == DiffAction::WriteReplacingFolder) {
+                action += " over folder";
+            }
+            EXPECT_TRUE(actions.emplace(row.relativePath, action).second);
+        }
+        return actions;
+    }
+
+    std::map<std::string, std::vector<std::uint8_t>> Snapshot() const {
+        std::map<std::string, std::vector<std::uint8_t>> tree;
+        for (const auto& item : std::filesystem::recursive_directory_iterator(work())) {
+            tree[item.path().string()] = item.is_regular_file() && !item.is_symlink()
+                                             ? ReadBytes(item.path())
+                                             : std::vector<std::uint8_t>{};
+        }
+        return tree;
+    }
+};
+
+TEST_F(WorkFolderDiff, KeepsEverythingInAFolderThatAgrees) {
+    PackSource();
+    const auto actions = Classify();
+    EXPECT_EQ(actions.size(), 5u);
+    for (const auto& [path, action] : actions) {
+        EXPECT_EQ(action, "keep") << std::string(path.begin(), path.end());
+    }
+}
+
+TEST_F(WorkFolderDiff, ClassifiesEachFileAsAStartWouldAndChangesNothing) {
+    PackSource();
+    WriteText(work() / "lib" / "runtime.dll", "other content");
+    std::filesystem::remove(work() / "Plugins" / "a.dat");
+    WriteText(work() / "stray.txt", "s");
+    WriteText(work() / "config.ini", "wrong case");
+    WriteText(work() / "Config.ini", "user settings");
+    WriteText(work() / "Plugins" / "Config.ini", "plugin settings");
+    std::filesystem::rename(work() / "Plugins" / "b.txt", root / "b.txt");
+    WriteText(work() / "plugins" / "b.txt", "bee");
+    std::filesystem::remove(work() / "Plugins" / "Deep" / "mod.dll");
+    WriteText(work() / "Plugins" / "Deep" / "mod.dll" / "inside.txt", "i");
+    WriteText(root / "elsewhere" / "hidden.txt", "not to be seen");
+    std::filesystem::create_directory_symlink(root / "elsewhere", work() / "linked");
+    const auto before = Snapshot();
+
+    const std::map<std::wstring, std::string> expected = {
+        {L"Nimbrel.exe", "keep"},
+        {L"lib\\runtime.dll", "rewrite"},
+        {L"Plugins\\a.dat", "write"},
+        {L"stray.txt", "delete"},
+        {L"config.ini", "delete"},
+        {L"Config.ini", "spare"},
+        {L"Plugins\\Config.ini", "spare"},
+        {L"plugins\\b.txt", "delete"},
+        {L"Plugins\\b.txt", "write"},
+        {L"Plugins\\Deep\\mod.dll\\inside.txt", "delete"},
+        {L"Plugins\\Deep\\mod.dll", "write over folder"},
+    };
+    EXPECT_EQ(Classify(), expected);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(WorkFolderDiff, WritesEverythingIntoAMissingFolder) {
+    PackSource();
+    std::filesystem::remove_all(work());
+    const auto actions = Classify();
+    EXPECT_EQ(actions.size(), 5u);
+    for (const auto& [path, action] : actions) {
+        EXPECT_EQ(action, "write");
+    }
+}
+
+TEST_F(WorkFolderDiff, ChecksumsFilesInPiecesLikeTheWholeFile) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{65535}, std::size_t{65536},
+                                   std::size_t{65537}, std::size_t{3 * 65536}}) {
+        const auto bytes = RandomBytes(size, static_cast<std::uint32_t>(size));
+        WriteBytes(root / "f.bin", bytes);
+        EXPECT_EQ(ChecksumFile(root / "f.bin"), Crc32c(0, bytes.data(), bytes.size())) << size;
+    }
+    EXPECT_EQ(ChecksumFile(root / "absent.bin"), 0u);
+}
+
+}  // namespace
