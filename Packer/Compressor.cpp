@@ -103,7 +103,7 @@ bool ReadWholeFile(const SourceFile& file, std::vector<std::uint8_t>& content, s
         error = "cannot be opened for reading";
         return false;
     }
-    content.resize(file.size);
+    content.resize(static_cast<std::size_t>(file.size));
     in.read(reinterpret_cast<char*>(content.data()), static_cast<std::streamsize>(file.size));
     if (static_cast<std::uint64_t>(in.gcount()) != file.size || in.peek() != EOF) {
         error = "changed size while being packed (or could not be read)";

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "payload/LittleEndian.h"
 #include "payload/PayloadCodes.h"
 #include "payload/PayloadResources.h"
 
@@ -25,16 +26,14 @@ struct Reader {
         if (!Has(at, 2)) {
             return std::nullopt;
         }
-        return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8));
+        const auto* p = bytes.data() + static_cast<std::size_t>(at);
+        return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
     }
     std::optional<std::uint32_t> U32(std::uint64_t at) const {
         if (!Has(at, 4)) {
             return std::nullopt;
         }
-        return static_cast<std::uint32_t>(bytes[at]) |
-               (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
-               (static_cast<std::uint32_t>(bytes[at + 2]) << 16) |
-               (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+        return ReadUint32Le(bytes.data() + static_cast<std::size_t>(at));
     }
 };
 
@@ -210,7 +209,7 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
     if (treeRva != 0 && treeSize != 0) {
         if (const auto offset = MapRange(sections, treeRva, treeSize);
             offset && reader.Has(*offset, treeSize)) {
-            tree.bytes = file.subspan(*offset, treeSize);
+            tree.bytes = file.subspan(static_cast<std::size_t>(*offset), treeSize);
         }
     }
     const Lookup lookup{reader, tree, sections, FindSubdirectory(tree, 0, RtRcdata)};

@@ -78,6 +78,7 @@ void AppendUtf8(std::string& out, char32_t value) {
     }
 }
 
+#ifndef _WIN32
 std::string LenientUtf8(std::string_view text) {
     std::string out;
     std::size_t at = 0;
@@ -86,6 +87,7 @@ std::string LenientUtf8(std::string_view text) {
     }
     return out;
 }
+#endif
 
 }  // namespace
 
