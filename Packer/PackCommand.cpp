@@ -17,8 +17,9 @@
 
 namespace {
 
-// Level 19 packs 20 MB in a few seconds on two cores and is within a few percent of level 22's
-// size; the levels above it cost several times the time for little gain.
+// Measured on a 20 MB, 40-file folder (60% text, 40% random) on two cores: level 9 gives
+// 11.86 MB in 0.24 s, level 19 11.73 MB in 2-3 s, level 22 the same 11.73 MB in 3.6 s. Level 19
+// is the smallest launcher at a cost a release build can afford.
 constexpr long DefaultLevel = 19;
 
 constexpr const char* PackHelp =

@@ -190,6 +190,15 @@ TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
     EXPECT_FALSE(std::filesystem::exists(blob()));
 }
 
+TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
+    WriteText(source() / "a.txt", "a");
+    const ToolRun run = RunTool({"pack", source().string(), "--manifest", manifest().string(),
+                                 "--blob", (root / "absent" / "blob.bin").string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("blob.bin.partial: cannot be written"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
+}
+
 TEST(PayloadNames, AcceptsOrdinaryNamesAndRejectsWhatWindowsCannotHold) {
     for (const wchar_t* good : {L"Nimbrel.exe", L"COM10", L".hidden", L"\u00E9t\u00E9"}) {
         EXPECT_EQ(CheckPayloadName(good), "") << good;
