@@ -92,6 +92,11 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return PackExit::Usage;
     }
 
+    std::error_code missing;
+    if (!std::filesystem::is_directory(dir, missing)) {
+        err << "nimbrel-pack pack: " << PathToUtf8(dir) << ": is not a folder\n";
+        return PackExit::Usage;
+    }
     const auto started = std::chrono::steady_clock::now();
     FolderScan scan = ScanPackFolder(dir);
     for (const auto& warning : scan.warnings) {

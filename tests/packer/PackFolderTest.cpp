@@ -182,7 +182,7 @@ TEST_F(PackFolder, RefusesAFolderWithoutFiles) {
 }
 
 TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
-    EXPECT_EQ(Pack(root / "absent").exitCode, 1);
+    EXPECT_EQ(Pack(root / "absent").exitCode, 2);
     WriteText(source() / "a.txt", "a");
     const ToolRun same = RunTool(
         {"pack", source().string(), "--manifest", blob().string(), "--blob", blob().string()});
