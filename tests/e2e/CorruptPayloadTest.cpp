@@ -30,7 +30,7 @@ TEST(CorruptPayload, MissingBlobShowsStageOneWithTheBlobCode) {
 
 // The code a case's payload must show, as the test payload tool wrote it ("7.1.12").
 std::wstring ExpectedCode(const std::wstring& caseName) {
-    std::ifstream in(TestProgramDirectory() + L"\\" + caseName + L"\\expected.txt");
+    std::ifstream in(std::filesystem::path(TestProgramDirectory()) / caseName / L"expected.txt");
     std::string code;
     std::getline(in, code);
     return std::wstring(code.begin(), code.end());

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -42,7 +43,7 @@ bool WaitFor(const std::wstring& log, unsigned timeoutMs, bool SampleReport::*fl
 
 SampleReport ReadSampleReport(const std::wstring& log) {
     SampleReport report;
-    std::ifstream in(log, std::ios::binary);
+    std::ifstream in(std::filesystem::path(log), std::ios::binary);
     std::string raw;
     while (std::getline(in, raw)) {
         if (!raw.empty() && raw.back() == '\r') {
@@ -72,7 +73,20 @@ SampleReport ReadSampleReport(const std::wstring& log) {
 }
 
 bool WaitForSampleExit(const std::wstring& log, unsigned timeoutMs) {
-    return WaitFor(log, timeoutMs, &SampleReport::exited);
+    if (!WaitFor(log, timeoutMs, &SampleReport::exited)) {
+        return false;
+    }
+    // The log's last line comes just before the process ends; the application mutex goes with it.
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < until) {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"{CD8E6C81-9D08-4C79-AD1B-4B3FE937EDD5}");
+        if (mutex == nullptr) {
+            return true;
+        }
+        CloseHandle(mutex);
+        Sleep(50);
+    }
+    return false;
 }
 
 bool WaitForSampleReady(const std::wstring& log, unsigned timeoutMs) {

@@ -80,6 +80,7 @@ protected:
 
     // Runs the full launcher and waits until the sample application it started has ended.
     LaunchResult Start() {
+        DeleteFileW(log.c_str());
         LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
         if (result.exitCode == 0) {
             WaitForSampleExit(log, 10000);
