@@ -27,24 +27,10 @@ constexpr const char* CheckHelp =
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
-        err << "nimbrel-pack check: " << error << "\n\n" << CheckHelp;
-        return PackExit::Usage;
-    }
-    if (line.help) {
-        out << CheckHelp;
-        return PackExit::Ok;
-    }
     LoadedPayload payload;
-    std::size_t used = 0;
-    if (const int code = LoadCommandPayload("check", line, payload, used, err);
-        code != PackExit::Ok) {
-        return code;
-    }
-    if (line.positional.size() != used) {
-        err << "nimbrel-pack check: unexpected argument \"" << line.positional.back() << "\"\n";
-        return PackExit::Usage;
+    if (const auto done =
+            OpenPayloadCommand("check", CheckHelp, args, 0, line, payload, out, err)) {
+        return *done;
     }
 
     PendingEntries entries;

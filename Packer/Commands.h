@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,14 @@ bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::
 // launcher would show. Returns PackExit::Ok when views are ready, or the exit code to end with.
 int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPayload& payload,
                        std::size_t& used, std::ostream& err);
+
+// Opens a command that reads a payload: parses args (with --manifest and --blob), prints help
+// when asked, loads the payload and checks that exactly extraArguments positional arguments
+// follow its source. Returns nothing when the command goes on, or the exit code to end with.
+std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
+                                      const std::vector<std::string>& args,
+                                      std::size_t extraArguments, CommandLine& line,
+                                      LoadedPayload& payload, std::ostream& out, std::ostream& err);
 
 // Gives value as 0x followed by eight upper-case hex digits.
 std::string Hex32(std::uint32_t value);

@@ -30,24 +30,9 @@ constexpr const char* DiffHelp =
 
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
-        err << "nimbrel-pack diff: " << error << "\n\n" << DiffHelp;
-        return PackExit::Usage;
-    }
-    if (line.help) {
-        out << DiffHelp;
-        return PackExit::Ok;
-    }
     LoadedPayload payload;
-    std::size_t used = 0;
-    if (const int code = LoadCommandPayload("diff", line, payload, used, err);
-        code != PackExit::Ok) {
-        return code;
-    }
-    if (line.positional.size() != used + 1) {
-        err << "nimbrel-pack diff: needs a SOURCE and one DIR\n\n" << DiffHelp;
-        return PackExit::Usage;
+    if (const auto done = OpenPayloadCommand("diff", DiffHelp, args, 1, line, payload, out, err)) {
+        return *done;
     }
     PendingEntries entries;
     if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
@@ -57,7 +42,7 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return PackExit::Rejected;
     }
 
-    const FolderDiff diff = DiffWorkingFolder(PathFromUtf8(line.positional[used]), entries);
+    const FolderDiff diff = DiffWorkingFolder(PathFromUtf8(line.positional.back()), entries);
     std::size_t counts[6] = {};
     for (const auto& row : diff.rows) {
         ++counts[static_cast<int>(row.action)];

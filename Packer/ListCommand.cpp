@@ -40,24 +40,9 @@ void WarnOnChecksum(const char* what, const ByteView& view, std::ostream& err) {
 
 int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
-        err << "nimbrel-pack list: " << error << "\n\n" << ListHelp;
-        return PackExit::Usage;
-    }
-    if (line.help) {
-        out << ListHelp;
-        return PackExit::Ok;
-    }
     LoadedPayload payload;
-    std::size_t used = 0;
-    if (const int code = LoadCommandPayload("list", line, payload, used, err);
-        code != PackExit::Ok) {
-        return code;
-    }
-    if (line.positional.size() != used) {
-        err << "nimbrel-pack list: unexpected argument \"" << line.positional.back() << "\"\n";
-        return PackExit::Usage;
+    if (const auto done = OpenPayloadCommand("list", ListHelp, args, 0, line, payload, out, err)) {
+        return *done;
     }
     const PayloadViews& views = payload.views;
     WarnOnChecksum("manifest", views.manifest, err);

@@ -110,6 +110,32 @@ int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPaylo
     return PackExit::Ok;
 }
 
+std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
+                                      const std::vector<std::string>& args,
+                                      std::size_t extraArguments, CommandLine& line,
+                                      LoadedPayload& payload, std::ostream& out,
+                                      std::ostream& err) {
+    std::string error;
+    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
+        err << "nimbrel-pack " << command << ": " << error << "\n\n" << help;
+        return PackExit::Usage;
+    }
+    if (line.help) {
+        out << help;
+        return PackExit::Ok;
+    }
+    std::size_t used = 0;
+    if (const int code = LoadCommandPayload(command, line, payload, used, err);
+        code != PackExit::Ok) {
+        return code;
+    }
+    if (line.positional.size() != used + extraArguments) {
+        err << "nimbrel-pack " << command << ": wrong number of arguments\n\n" << help;
+        return PackExit::Usage;
+    }
+    return std::nullopt;
+}
+
 std::string Hex32(std::uint32_t value) {
     char text[11];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
