@@ -12,8 +12,8 @@
 [[noreturn]] void ReportFatalError(std::wstring_view text, std::wstring_view path);
 [[noreturn]] void ReportFatalError(std::wstring_view text, std::int32_t stage, std::int32_t first,
                                    std::int32_t second);
-[[noreturn]] void ReportFatalError(std::wstring_view text, std::int32_t stage, std::uint32_t computed,
-                                   std::uint32_t stored);
+[[noreturn]] void ReportFatalError(std::wstring_view text, std::int32_t stage,
+                                   std::uint32_t computed, std::uint32_t stored);
 
 // Reports a three-part code in the form its stage calls for.
 [[noreturn]] void ReportStageError(const StageError& error);

@@ -10,10 +10,10 @@
 #include "payload/PayloadCodes.h"
 
 extern const std::wstring_view FatalBoxTitle;
-extern const std::wstring_view WriteFileFailedText;          // one placeholder: the file's path
-extern const std::wstring_view StartApplicationFailedText;   // one placeholder: the exe's path
+extern const std::wstring_view WriteFileFailedText;         // one placeholder: the file's path
+extern const std::wstring_view StartApplicationFailedText;  // one placeholder: the exe's path
 extern const std::wstring_view WorkingDirectoryInaccessibleText;
-extern const std::wstring_view ResourcesCorruptText;         // three placeholders, then the URL
+extern const std::wstring_view ResourcesCorruptText;  // three placeholders, then the URL
 
 // Fills each "{}" of the template with the next value, in order. A template with more
 // placeholders than values keeps the extra ones as they stand; extra values are ignored.

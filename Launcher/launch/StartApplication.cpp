@@ -23,8 +23,8 @@ void StartMainApplication(const std::wstring& exe) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                        0, nullptr, nullptr, &startup, &process);
+    const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process);
     if (!started) {
         ReportFatalError(StartApplicationFailedText, exe);
     }

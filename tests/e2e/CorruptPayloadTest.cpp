@@ -64,9 +64,8 @@ TEST_P(DamagedPayload, ShowsTheCodeOfTheFirstFailingCheck) {
 INSTANTIATE_TEST_SUITE_P(Stages, DamagedPayload,
                          ::testing::Values(L"short-manifest", L"bad-manifest-crc", L"count-zero",
                                            L"count-negative", L"bad-blob-crc",
-                                           L"count-past-records", L"empty-name",
-                                           L"damaged-range", L"wrong-size-frame",
-                                           L"bad-content-crc"));
+                                           L"count-past-records", L"empty-name", L"damaged-range",
+                                           L"wrong-size-frame", L"bad-content-crc"));
 
 TEST_F(DamagedPayload, DamagedEntryOfAFileThatDiffersShowsStageSix) {
     // Record 1 of the damaged-range payload is Sub\data.bin; with a different file in its place
@@ -78,6 +77,18 @@ TEST_F(DamagedPayload, DamagedEntryOfAFileThatDiffersShowsStageSix) {
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.boxText, ResourcesCorruptMessage(SignedStageError(6, 1, 12)));
     EXPECT_EQ(result.exitCode, -100);
+}
+
+TEST_F(DamagedPayload, PayloadWithoutTheApplicationReportsThatItCouldNotStart) {
+    // The good test payload is sound but carries no Nimbrel.exe, so the start itself fails.
+    const LaunchResult result = RunLauncher(CaseLauncher(L"good"));
+    ASSERT_TRUE(result.finished);
+    EXPECT_TRUE(result.boxShown);
+    EXPECT_EQ(result.boxText, FillTemplate(StartApplicationFailedText,
+                                           {UserWorkingDirectory() + L"\\Nimbrel.exe"}));
+    EXPECT_EQ(result.exitCode, -100);
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(UserWorkingDirectory()) / L"Sub" /
+                                        L"Deep" / L"module.dll"));
 }
 
 TEST(CorruptPayload, BoxLeftOpenPastTheWatchdogStillEndsWithMinus100) {

@@ -75,11 +75,11 @@ HANDLE StartProcess(const std::wstring& exe, const LaunchOptions& options) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(),
-                        options.currentDirectory.empty() ? nullptr
-                                                         : options.currentDirectory.c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessW(
+            exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+            environment.data(),
+            options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
+            &process)) {
         return nullptr;
     }
     CloseHandle(process.hThread);

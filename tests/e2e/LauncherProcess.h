@@ -9,15 +9,15 @@
 #include <vector>
 
 struct LaunchResult {
-    bool finished = false;      // the process ended within the time allowed
-    long exitCode = 0;          // signed, as the launcher returned it
-    bool boxShown = false;      // a "Nimbrel Hub" box appeared
-    std::wstring boxText;       // its message text
-    double seconds = 0;         // from start to exit
+    bool finished = false;  // the process ended within the time allowed
+    long exitCode = 0;      // signed, as the launcher returned it
+    bool boxShown = false;  // a "Nimbrel Hub" box appeared
+    std::wstring boxText;   // its message text
+    double seconds = 0;     // from start to exit
 };
 
 struct LaunchOptions {
-    std::wstring currentDirectory;                               // empty: the test's own
+    std::wstring currentDirectory;                                   // empty: the test's own
     std::vector<std::pair<std::wstring, std::wstring>> environment;  // added or replaced
     DWORD boxCloseDelayMs = 0;  // how long the box stays open before OK is pressed
     DWORD timeoutMs = 30000;

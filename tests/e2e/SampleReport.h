@@ -9,8 +9,8 @@ struct SampleReport {
     int arguments = 0;  // the command line split as the application's runtime splits it
     std::wstring modulePath;
     std::wstring currentDirectory;
-    bool ready = false;    // published its activation record
-    int activations = 0;   // activation messages received with both parameters 0
+    bool ready = false;   // published its activation record
+    int activations = 0;  // activation messages received with both parameters 0
     int otherActivations = 0;
     bool exited = false;
 };

@@ -141,9 +141,8 @@ TEST_F(WorkingDirectory, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
     ExpectPayloadExtracted(folder);
-    for (const wchar_t* stray : {L"stray.txt", L"plugins\\Weather\\old.dll",
-                                 L"readonly-stray.bin", L"hidden-stray.bin",
-                                 L"locales\\config.ini"}) {
+    for (const wchar_t* stray : {L"stray.txt", L"plugins\\Weather\\old.dll", L"readonly-stray.bin",
+                                 L"hidden-stray.bin", L"locales\\config.ini"}) {
         EXPECT_FALSE(fs::exists(folder / stray)) << fs::path(stray).string();
     }
     EXPECT_EQ(ReadAll(folder / L"Config.ini"), "[top]\n");
@@ -158,8 +157,8 @@ TEST_F(WorkingDirectory, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
 
 TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedBox) {
     ASSERT_EQ(Start().exitCode, 0);
-    const fs::path locked = fs::path(UserWorkingDirectory()) / L"plugins" / L"Traffic" /
-                            L"Traffic.dll";
+    const fs::path locked =
+        fs::path(UserWorkingDirectory()) / L"plugins" / L"Traffic" / L"Traffic.dll";
     WriteAll(locked, "changed and locked");
     HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

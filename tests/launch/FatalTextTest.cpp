@@ -29,16 +29,17 @@ TEST(FatalTexts, StartApplicationFailedFollowsTheWriteFileLayout) {
 }
 
 TEST(FatalTexts, WorkingDirectoryInaccessibleHasNoPlaceholder) {
-    EXPECT_EQ(FillTemplate(WorkingDirectoryInaccessibleText, {}),
-              L"Could not launch Nimbrel Hub:\r\n - Program working directory inaccessible." +
-                  Advice);
+    EXPECT_EQ(
+        FillTemplate(WorkingDirectoryInaccessibleText, {}),
+        L"Could not launch Nimbrel Hub:\r\n - Program working directory inaccessible." + Advice);
 }
 
 TEST(FatalTexts, ResourcesCorruptEndsWithTheWebsiteAndNoLineBreak) {
     const std::wstring message = ResourcesCorruptMessage({1, 1, 0});
-    EXPECT_EQ(message,
-              L"Could not launch Nimbrel Hub:\r\n - Embedded resources corrupt.\r\nError code: "
-              L"1.1.0\r\n\r\nTry re-download from our official website:\r\n" LAUNCHER_WEBSITE_URL_W);
+    EXPECT_EQ(
+        message,
+        L"Could not launch Nimbrel Hub:\r\n - Embedded resources corrupt.\r\nError code: "
+        L"1.1.0\r\n\r\nTry re-download from our official website:\r\n" LAUNCHER_WEBSITE_URL_W);
     EXPECT_NE(message.back(), L'\n');
     EXPECT_EQ(FatalBoxTitle, L"Nimbrel Hub");
 }
