@@ -56,4 +56,8 @@ echo "reproducible: first build $(((first - start) / 1000000)) ms (configure inc
   "second build $(((second - first) / 1000000)) ms"
 rebuilt=$(grep -c 'Building\|Linking' "$work/build-2.log" || true)
 echo "reproducible: second build ran $rebuilt compile and link steps"
+if [ -n "${REPRODUCIBLE_CHECK_TOOL:-}" ]; then
+  launcher=$(find "$tree/bin" -maxdepth 1 -name 'Nimbrel.Launcher.exe')
+  "$REPRODUCIBLE_CHECK_TOOL" check "$launcher" || { echo "reproducible: packed launcher fails its check" >&2; status=1; }
+fi
 exit $status
