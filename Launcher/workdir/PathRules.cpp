@@ -219,3 +219,15 @@ bool PathEscapesBase(std::wstring_view relative) {
     }
     return false;
 }
+
+std::wstring_view FinalPathElement(std::wstring_view path) {
+    std::size_t end = path.size();
+    while (end > 0 && IsPathSeparator(path[end - 1])) {
+        --end;
+    }
+    std::size_t start = end;
+    while (start > 0 && !IsPathSeparator(path[start - 1])) {
+        --start;
+    }
+    return path.substr(start, end - start);
+}

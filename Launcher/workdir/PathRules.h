@@ -43,6 +43,9 @@ int ComparePaths(std::wstring_view a, std::wstring_view b);
 // empty text when full does not lie below base. Purely lexical.
 std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base);
 
+// Gives the last element of path, ignoring separators at its end ("a\\b\\" gives "b").
+std::wstring_view FinalPathElement(std::wstring_view path);
+
 // Tells whether a relative path would leave the folder it is joined to: it is empty, has a drive
 // or root separator, has a colon anywhere (a drive or an alternate stream), or has an element
 // made of two or more dots and spaces only (".." and what Windows may shorten to it).

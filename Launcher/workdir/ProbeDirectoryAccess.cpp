@@ -48,18 +48,6 @@ bool IsProbeName(std::wstring_view name, std::wstring_view suffix) {
     return name.starts_with(ProbePrefix) && name.ends_with(suffix);
 }
 
-std::wstring FinalComponent(const std::wstring& path) {
-    std::size_t end = path.size();
-    while (end > 0 && IsPathSeparator(path[end - 1])) {
-        --end;
-    }
-    std::size_t start = end;
-    while (start > 0 && !IsPathSeparator(path[start - 1])) {
-        --start;
-    }
-    return path.substr(start, end - start);
-}
-
 // Removes the probe items that an interrupted earlier start left behind. Returns false when
 // folder cannot be listed or a leftover cannot be removed; other entries are left alone.
 bool RemoveLeftovers(const std::wstring& folder) {
@@ -68,7 +56,7 @@ bool RemoveLeftovers(const std::wstring& folder) {
         return false;
     }
     for (const ListedItem& entry : entries) {
-        const std::wstring name = FinalComponent(entry.fullPath);
+        const std::wstring name(FinalPathElement(entry.fullPath));
         const std::optional<bool> isDirectory = IsDirectoryItem(entry);
         if (!isDirectory) {
             return false;

@@ -18,14 +18,6 @@ namespace {
 
 constexpr std::wstring_view SparedFileName = L"Config.ini";
 
-std::wstring_view FinalComponent(std::wstring_view path) {
-    std::size_t start = path.size();
-    while (start > 0 && !IsPathSeparator(path[start - 1])) {
-        --start;
-    }
-    return path.substr(start);
-}
-
 void DecompressOrReport(PayloadEntry& entry, std::int32_t stage) {
     const std::int32_t result = entry.Decompress();
     if (result < 0) {
@@ -42,7 +34,7 @@ void CheckListedItem(const std::wstring& workingDirectory, const ListedItem& ite
     if (isDirectory != false) {
         return;
     }
-    if (FinalComponent(item.fullPath) == SparedFileName) {
+    if (FinalPathElement(item.fullPath) == SparedFileName) {
         return;
     }
     const auto found = entries.find(relativePath);

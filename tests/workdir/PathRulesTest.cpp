@@ -164,3 +164,14 @@ TEST(PathEscape, AcceptsNamesBelowTheBase) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PathElement, GivesTheLastElementWhateverTheSeparators) {
+    EXPECT_EQ(FinalPathElement(L"C:\\W\\Sub\\Config.ini"), L"Config.ini");
+    EXPECT_EQ(FinalPathElement(L"C:/W/Sub/"), L"Sub");
+    EXPECT_EQ(FinalPathElement(L"name"), L"name");
+    EXPECT_EQ(FinalPathElement(L"\\\\"), L"");
+}
+
+}  // namespace
