@@ -1,5 +1,5 @@
-# Cross-compiles for 32-bit Windows with mingw-w64 (posix thread model, needed for std::thread)
-# and runs Windows test programs through Wine.
+# Cross-compiles the product for 32-bit Windows with mingw-w64 (posix thread model, needed for
+# std::thread). The test emulator (Wine in the project's prefix) is set by the project itself.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -9,5 +9,3 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-find_program(NIMBREL_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${NIMBREL_WINE})

@@ -2,9 +2,11 @@
 # A launch that hangs is ended by the watchdog with -200 after five seconds, with no box: a FIFO
 # stands where a payload file should be and a writer holds it open without writing, so reading
 # it for its checksum blocks.
-# Usage: watchdog.sh LAUNCHER.EXE   (WINEPREFIX set; runs under with-display.sh)
+# Usage: watchdog.sh x86|x64 BUILD_ROOT LAUNCHER.EXE   (runs under with-display.sh)
 set -u
-launcher=$1
+source "$(dirname "$0")/../../scripts/wine-env"
+nimbrel_use_wine "$1" "$2"
+launcher=$3
 user_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local 2>/dev/null | grep -v /Public/ | head -n1)
 [ -n "$user_dir" ] || { echo "watchdog: no per-user folder in $WINEPREFIX"; exit 1; }
 folder="$user_dir/Nimbrel"
@@ -16,7 +18,7 @@ writer=$!
 
 trace=$(mktemp)
 start=$(date +%s%3N)
-WINEDEBUG=+msgbox wine "$launcher" 2>"$trace"
+WINEDEBUG=+msgbox nimbrel_wine "$launcher" 2>"$trace"
 status=$?
 end=$(date +%s%3N)
 kill "$writer" 2>/dev/null

@@ -83,11 +83,13 @@ void Put32(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value
 
 }  // namespace
 
-std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources) {
+std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources, PeKind kind) {
+    const bool plus = kind == PeKind::Pe32Plus;
     constexpr std::size_t peAt = 64;
     constexpr std::size_t optionalAt = peAt + 24;
-    constexpr std::uint32_t optionalSize = 224;
-    constexpr std::size_t sectionAt = optionalAt + optionalSize;
+    const std::uint32_t optionalSize = plus ? 240 : 224;
+    const std::uint32_t directoriesAt = plus ? 112 : 96;  // the 64-bit image base is wider
+    const std::size_t sectionAt = optionalAt + optionalSize;
     constexpr std::uint32_t rawAt = 0x200;
     constexpr std::uint32_t sectionRva = 0x1000;
 
@@ -124,13 +126,13 @@ std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources) 
     Put32(image, 0x3C, peAt);
     image[peAt] = 'P';
     image[peAt + 1] = 'E';
-    Put16(image, peAt + 4, 0x14C);
+    Put16(image, peAt + 4, plus ? 0x8664 : 0x14C);
     Put16(image, peAt + 6, 1);
     Put16(image, peAt + 20, optionalSize);
-    Put16(image, optionalAt, 0x10B);
-    Put32(image, optionalAt + 92, 16);
-    Put32(image, optionalAt + 96 + 16, sectionRva);
-    Put32(image, optionalAt + 96 + 20, static_cast<std::uint32_t>(tree.size()));
+    Put16(image, optionalAt, plus ? 0x20B : 0x10B);
+    Put32(image, optionalAt + directoriesAt - 4, 16);
+    Put32(image, optionalAt + directoriesAt + 16, sectionRva);
+    Put32(image, optionalAt + directoriesAt + 20, static_cast<std::uint32_t>(tree.size()));
     std::copy_n(".rsrc", 5, image.begin() + sectionAt);
     Put32(image, sectionAt + 8, static_cast<std::uint32_t>(tree.size()));
     Put32(image, sectionAt + 12, sectionRva);

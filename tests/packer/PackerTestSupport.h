@@ -43,5 +43,9 @@ struct PeResource {
     std::int64_t rvaShift = 0;  // moves the data entry's RVA, to point it outside the file
 };
 
-// Builds a minimal PE32 image with one .rsrc section holding the given RT_RCDATA resources.
-std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources);
+enum class PeKind { Pe32, Pe32Plus };
+
+// Builds a minimal PE32 (i386) or PE32+ (x86-64) image with one .rsrc section holding the given
+// RT_RCDATA resources.
+std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources,
+                                      PeKind kind = PeKind::Pe32);

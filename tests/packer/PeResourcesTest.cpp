@@ -22,9 +22,12 @@ std::vector<std::uint8_t> ViewBytes(const ByteView& view) {
     return std::vector<std::uint8_t>(view.data, view.data + view.size);
 }
 
-TEST(PeResources, FindsBothResourcesInLanguage1033) {
-    const auto image =
-        MakePeImage({{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}});
+// The cases that depend on the header layout run on both PE32 and PE32+ images.
+class PeResourcesOfKind : public ::testing::TestWithParam<PeKind> {};
+
+TEST_P(PeResourcesOfKind, FindsBothResourcesInLanguage1033) {
+    const auto image = MakePeImage(
+        {{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}}, GetParam());
     const ExePayload payload = Find(image);
     ASSERT_EQ(payload.loaderCode, 0);
     EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
@@ -66,8 +69,8 @@ TEST(PeResources, RejectsFilesThatAreNotPeImages) {
 
 // Every prefix of a real image and every single-byte change in its headers and tree either
 // gives a code or an error; AddressSanitizer catches any read past the bytes.
-TEST(PeResources, NeverReadsOutsideADamagedImage) {
-    const auto image = MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob}});
+TEST_P(PeResourcesOfKind, NeverReadsOutsideADamagedImage) {
+    const auto image = MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob}}, GetParam());
     for (std::size_t length = 0; length <= image.size(); ++length) {
         const std::vector<std::uint8_t> cut(image.begin(),
                                             image.begin() + static_cast<std::ptrdiff_t>(length));
@@ -93,11 +96,20 @@ TEST(PeResources, NeverReadsOutsideADamagedImage) {
     }
 }
 
-// A launcher built by the Windows tree, when the test is pointed at one.
-TEST(PeResources, ReadsTheBuiltLauncher) {
-    const char* exe = std::getenv("NIMBREL_TEST_LAUNCHER_EXE");
+INSTANTIATE_TEST_SUITE_P(PeResources, PeResourcesOfKind,
+                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus),
+                         [](const auto& info) {
+                             return info.param == PeKind::Pe32 ? "Pe32" : "Pe32Plus";
+                         });
+
+// The launchers built by the Windows trees, when the test is pointed at them: the product is a
+// PE32 file, its twin a PE32+ file.
+class BuiltLauncher : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BuiltLauncher, IsReadAndPassesCheck) {
+    const char* exe = std::getenv(GetParam());
     if (exe == nullptr || !std::filesystem::exists(exe)) {
-        GTEST_SKIP() << "NIMBREL_TEST_LAUNCHER_EXE names no built launcher";
+        GTEST_SKIP() << GetParam() << " names no built launcher";
     }
     LoadedPayload payload;
     std::string error;
@@ -107,5 +119,9 @@ TEST(PeResources, ReadsTheBuiltLauncher) {
     const ToolRun check = RunTool({"check", exe});
     EXPECT_EQ(check.exitCode, 0) << check.err;
 }
+
+INSTANTIATE_TEST_SUITE_P(PeResources, BuiltLauncher,
+                         ::testing::Values("NIMBREL_TEST_LAUNCHER_EXE",
+                                           "NIMBREL_TEST_LAUNCHER_EXE_X64"));
 
 }  // namespace

@@ -1,19 +1,4 @@
-# The test-side payload writer (also used by the e2e suites and the fuzzer), the tool that writes
-# named payloads to disk, and the payload unit tests (host under the sanitizers, Windows under
-# Wine).
-add_library(nimbrel_test_payload STATIC
-    support/TestPayload.cpp
-    support/TestPayloadCases.cpp
-)
-target_include_directories(nimbrel_test_payload PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}/support")
-target_link_libraries(nimbrel_test_payload PUBLIC nimbrel_payload nimbrel_crc32c
-    PRIVATE nimbrel_zstd)
-nimbrel_warnings(nimbrel_test_payload)
-
-add_executable(nimbrel-test-payload support/TestPayloadTool.cpp)
-target_link_libraries(nimbrel-test-payload PRIVATE nimbrel_test_payload)
-nimbrel_warnings(nimbrel-test-payload)
-
+# The payload unit tests (host under the sanitizers, Windows under Wine).
 nimbrel_add_gtest(payload_tests
     SOURCES PayloadEntryTest.cpp PayloadDecompressTest.cpp PayloadVerifyTest.cpp
     LIBS nimbrel_test_payload nimbrel_payload)

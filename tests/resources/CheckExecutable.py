@@ -4,7 +4,7 @@ and, when asked, the launcher's resource table read straight from the file.
 
 Python 3 standard library only. Prints one line per failed check and exits 1 if any failed.
 
-Usage: CheckExecutable.py --exe FILE --objdump OBJDUMP
+Usage: CheckExecutable.py --exe FILE --objdump OBJDUMP [--machine i386|x86-64]
            [--icon ICO --app-manifest FILE [--payload-manifest FILE --payload-blob FILE]]
 Without --icon only the header and imports are checked. With it the resource table must hold
 exactly the launcher's resources; the payload resources must be present when their files are
@@ -50,7 +50,12 @@ def fail(message):
     failures.append(message)
 
 
-def check_header_and_imports(exe, objdump):
+# What objdump and the optional header say for each machine the Windows trees build for.
+MACHINES = {"i386": ("pei-i386", "010b", "PE32"), "x86-64": ("pei-x86-64", "020b", "PE32+")}
+
+
+def check_header_and_imports(exe, objdump, machine):
+    file_format, magic, kind = MACHINES[machine]
     text = subprocess.run([objdump, "-p", exe], check=True, capture_output=True,
                           text=True).stdout
     fields = {}
@@ -58,10 +63,10 @@ def check_header_and_imports(exe, objdump):
         parts = line.split(None, 1)
         if len(parts) == 2 and parts[0] in ("Magic", "Subsystem"):
             fields[parts[0]] = parts[1].split()
-    if "file format pei-i386" not in text:
-        fail("not an i386 PE file")
-    if fields.get("Magic", [""])[0] != "010b":
-        fail(f"optional header magic {fields.get('Magic')}, expected 010b (PE32)")
+    if f"file format {file_format}" not in text:
+        fail(f"not an {machine} PE file")
+    if fields.get("Magic", [""])[0] != magic:
+        fail(f"optional header magic {fields.get('Magic')}, expected {magic} ({kind})")
     if fields.get("Subsystem", [""])[0] != "00000002":
         fail(f"subsystem {fields.get('Subsystem')}, expected 2 (Windows GUI)")
     dlls = [line.split(":", 1)[1].strip() for line in text.splitlines()
@@ -83,10 +88,12 @@ class Image:
             raise ValueError("no PE signature")
         sections, optional_size = struct.unpack_from("<2xH12xH", data, pe + 4)
         optional = pe + 24
-        if struct.unpack_from("<H", data, optional)[0] != 0x10B:
-            raise ValueError("not a PE32 optional header")
+        magic = struct.unpack_from("<H", data, optional)[0]
+        if magic not in (0x10B, 0x20B):
+            raise ValueError("not a PE32 or PE32+ optional header")
+        directories = optional + (96 if magic == 0x10B else 112)
         self.resource_rva, self.resource_size = struct.unpack_from("<II", data,
-                                                                   optional + 96 + 2 * 8)
+                                                                   directories + 2 * 8)
         self.sections = []
         table = optional + optional_size
         for i in range(sections):
@@ -312,6 +319,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--objdump", required=True)
+    parser.add_argument("--machine", choices=sorted(MACHINES), default="i386")
     parser.add_argument("--icon")
     parser.add_argument("--app-manifest")
     parser.add_argument("--payload-manifest", default="")
@@ -321,7 +329,7 @@ def main():
     if not os.path.isfile(args.exe):
         print(f"{args.exe}: no such file")
         return 1
-    check_header_and_imports(args.exe, args.objdump)
+    check_header_and_imports(args.exe, args.objdump, args.machine)
     if args.icon:
         try:
             check_resources(args.exe, args.icon, args.app_manifest, args.payload_manifest,
