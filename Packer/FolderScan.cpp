@@ -11,6 +11,7 @@
 
 #include "Packer/FileKind.h"
 #include "Packer/Utf16.h"
+#include "workdir/PathRules.h"
 
 namespace {
 
@@ -29,15 +30,6 @@ wchar_t FoldUnit(wchar_t c) {
         return static_cast<wchar_t>(c - 0x50);
     }
     return c;
-}
-
-bool IsReservedDeviceName(std::wstring_view name) {
-    const std::wstring base = FoldNameCase(name.substr(0, name.find(L'.')));
-    static const std::set<std::wstring> reserved = {
-        L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4",
-        L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3",
-        L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
-    return reserved.count(base) != 0;
 }
 
 struct Walk {
@@ -169,31 +161,8 @@ std::wstring FoldNameCase(std::wstring_view text) {
 }
 
 std::string CheckPayloadName(std::wstring_view name) {
-    if (name.empty()) {
-        return "the name is empty";
-    }
-    if (name == L"." || name == L"..") {
-        return "the name is a \".\" or \"..\" element";
-    }
-    for (const wchar_t c : name) {
-        if (c == L'\\' || c == L'/') {
-            return "the name holds a path separator";
-        }
-        if (c == L':') {
-            return "the name holds a colon (a drive or stream marker on Windows)";
-        }
-        if (c < 0x20 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' ||
-            c == L'*') {
-            return "the name holds a character Windows does not allow in file names";
-        }
-    }
-    if (name.back() == L'.' || name.back() == L' ') {
-        return "the name ends with a dot or a space, which Windows drops";
-    }
-    if (IsReservedDeviceName(name)) {
-        return "the name is a reserved Windows device name";
-    }
-    return {};
+    const std::string_view reason = UnsafePathElementReason(name);
+    return reason.empty() ? std::string() : "the name " + std::string(reason);
 }
 
 FolderScan ScanPackFolder(const std::filesystem::path& root) {

@@ -11,6 +11,7 @@
 #include "Packer/Utf16.h"
 #include "payload/Crc32c.h"
 #include "workdir/PathRules.h"
+#include "workdir/UnsafeRecords.h"
 
 namespace {
 
@@ -118,6 +119,14 @@ std::uint32_t ChecksumFile(const std::filesystem::path& path) {
 }
 
 FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntries& entries) {
+    if (const PayloadEntry* unsafe = FirstUnsafeRecord(entries)) {
+        FolderDiff refused;
+        refused.notes.push_back(
+            "record " + std::to_string(unsafe->index) + " (" + Utf16ToUtf8(unsafe->relativePath) +
+            "): " + std::string(UnsafeRecordPathReason(unsafe->folder, unsafe->name)) +
+            "; a start changes nothing and ends with the write-file-failed report");
+        return refused;
+    }
     DiffWalk walk{entries, {}, false};
     walk.Folder(dir, L"");
 
@@ -135,11 +144,6 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
         walk.diff.rows.push_back(
             {folderInTheWay ? DiffAction::WriteReplacingFolder : DiffAction::Write,
              entry->relativePath, entry->index});
-        if (PathEscapesBase(entry->relativePath)) {
-            walk.diff.notes.push_back(Utf16ToUtf8(entry->relativePath) +
-                                      ": the record's path leaves the working folder; a start "
-                                      "would write it outside");
-        }
     }
     return std::move(walk.diff);
 }

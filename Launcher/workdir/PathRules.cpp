@@ -65,20 +65,6 @@ bool HasFileName(std::wstring_view path) {
     return !(path.size() == 2 && HasDiskDesignator(path));
 }
 
-// Tells whether Windows could read the element as a step up: ".." and spellings that its path
-// normalisation may shorten to it, such as "..." or ".. " (trailing dots and spaces are dropped).
-bool IsParentStep(std::wstring_view element) {
-    int dots = 0;
-    for (wchar_t c : element) {
-        if (c == L'.') {
-            ++dots;
-        } else if (c != L' ') {
-            return false;
-        }
-    }
-    return dots >= 2;
-}
-
 }  // namespace
 
 bool IsPathSeparator(wchar_t c) {
@@ -205,21 +191,6 @@ std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base)
     return relative;
 }
 
-bool PathEscapesBase(std::wstring_view relative) {
-    if (relative.empty() || IsPathSeparator(relative.front())) {
-        return true;
-    }
-    if (relative.find(L':') != std::wstring_view::npos) {
-        return true;
-    }
-    for (std::wstring_view element : SplitPath(relative).elements) {
-        if (IsParentStep(element)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::wstring_view FinalPathElement(std::wstring_view path) {
     std::size_t end = path.size();
     while (end > 0 && IsPathSeparator(path[end - 1])) {
@@ -230,4 +201,117 @@ std::wstring_view FinalPathElement(std::wstring_view path) {
         --start;
     }
     return path.substr(start, end - start);
+}
+
+namespace {
+
+bool IsAsciiNoCase(std::wstring_view text, std::wstring_view upper) {
+    if (text.size() != upper.size()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const wchar_t c = text[k] >= L'a' && text[k] <= L'z' ? text[k] - (L'a' - L'A') : text[k];
+        if (c != upper[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Windows opens the device, not a file, for these names with any extension; spaces before the
+// extension do not change that.
+bool IsDeviceName(std::wstring_view element) {
+    std::wstring_view base = element.substr(0, element.find(L'.'));
+    while (!base.empty() && base.back() == L' ') {
+        base.remove_suffix(1);
+    }
+    for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+        if (IsAsciiNoCase(base, device)) {
+            return true;
+        }
+    }
+    if (base.size() == 4 && base[3] >= L'1' && base[3] <= L'9') {
+        return IsAsciiNoCase(base.substr(0, 3), L"COM") || IsAsciiNoCase(base.substr(0, 3), L"LPT");
+    }
+    return false;
+}
+
+bool HasUnpairedSurrogate(std::wstring_view element) {
+    for (std::size_t k = 0; k < element.size(); ++k) {
+        const auto unit = static_cast<std::uint32_t>(element[k]);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            const bool paired = k + 1 < element.size() &&
+                                static_cast<std::uint32_t>(element[k + 1]) >= 0xDC00 &&
+                                static_cast<std::uint32_t>(element[k + 1]) <= 0xDFFF;
+            if (!paired) {
+                return true;
+            }
+            ++k;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string_view UnsafePathElementReason(std::wstring_view element) {
+    if (element.empty()) {
+        return "is empty";
+    }
+    if (element.find_first_not_of(L". ") == std::wstring_view::npos) {
+        return "is made of dots and spaces only";
+    }
+    for (const wchar_t c : element) {
+        if (static_cast<std::uint32_t>(c) < 0x20) {
+            return "holds a control character";
+        }
+        if (std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) {
+            return "holds one of < > : \" / \\ | ? *";
+        }
+    }
+    if (element.back() == L'.' || element.back() == L' ') {
+        return "ends in a dot or a space, which Windows drops";
+    }
+    if (IsDeviceName(element)) {
+        return "is a reserved Windows device name";
+    }
+    if (HasUnpairedSurrogate(element)) {
+        return "is not valid UTF-16";
+    }
+    return {};
+}
+
+std::vector<std::wstring_view> PathElements(std::wstring_view path) {
+    std::vector<std::wstring_view> elements;
+    std::size_t pos = 0;
+    while (pos < path.size()) {
+        if (IsPathSeparator(path[pos])) {
+            ++pos;
+            continue;
+        }
+        std::size_t end = pos;
+        while (end < path.size() && !IsPathSeparator(path[end])) {
+            ++end;
+        }
+        elements.push_back(path.substr(pos, end - pos));
+        pos = end;
+    }
+    return elements;
+}
+
+std::string UnsafeRecordPathReason(std::wstring_view folder, std::wstring_view name) {
+    if (!folder.empty() && IsPathSeparator(folder.front())) {
+        return "the folder starts with a separator";
+    }
+    for (const std::wstring_view element : PathElements(folder)) {
+        if (const std::string_view reason = UnsafePathElementReason(element); !reason.empty()) {
+            return "a folder element " + std::string(reason);
+        }
+    }
+    if (const std::string_view reason = UnsafePathElementReason(name); !reason.empty()) {
+        return "the name " + std::string(reason);
+    }
+    return {};
 }

@@ -1,13 +1,15 @@
 // Windows path rules on wide text, without the file system: joining, the element-wise equality
-// and hash that key the pending entries, the ordering of candidate directories, and the lexical
-// relative path. Portable: on Windows wchar_t holds one UTF-16 code unit; on the host each
-// wchar_t holds one UTF-16 code unit as well, so the rules behave the same on both.
+// and hash that key the pending entries, the ordering of candidate directories, the lexical
+// relative path and the rule for a safe record path. Portable: on Windows wchar_t holds one
+// UTF-16 code unit; on the host each wchar_t holds one UTF-16 code unit as well, so the rules
+// behave the same on both.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Tells whether c separates path elements (backslash or forward slash).
 bool IsPathSeparator(wchar_t c);
@@ -46,7 +48,19 @@ std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base)
 // Gives the last element of path, ignoring separators at its end ("a\\b\\" gives "b").
 std::wstring_view FinalPathElement(std::wstring_view path);
 
-// Tells whether a relative path would leave the folder it is joined to: it is empty, has a drive
-// or root separator, has a colon anywhere (a drive or an alternate stream), or has an element
-// made of two or more dots and spaces only (".." and what Windows may shorten to it).
-bool PathEscapesBase(std::wstring_view relative);
+// Gives the elements of path between its separators (either kind; runs count as one), without
+// empty elements. The views point into path.
+std::vector<std::wstring_view> PathElements(std::wstring_view path);
+
+// Gives why one element of a payload record's path cannot safely be created below the working
+// folder, as a predicate ("is a reserved Windows device name"), or an empty text when it can. An
+// element must be non-empty, not only dots and spaces, not end in a dot or a space (Windows drops
+// those: "Config.ini." is "Config.ini"), hold no code unit below 0x20 and none of
+// < > : " / \ | ? *, not be a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, any case, with or
+// without an extension), and be valid UTF-16.
+std::string_view UnsafePathElementReason(std::wstring_view element);
+
+// Gives why a record's folder and name are unsafe ("the name ...", "a folder element ..."), or an
+// empty text when both are safe. The folder may be empty; its elements are separated by either
+// separator, a run counting as one, and it must not start with one.
+std::string UnsafeRecordPathReason(std::wstring_view folder, std::wstring_view name);

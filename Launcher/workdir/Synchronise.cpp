@@ -12,6 +12,7 @@
 #include "workdir/FileChecksum.h"
 #include "workdir/FileSystem.h"
 #include "workdir/PathRules.h"
+#include "workdir/UnsafeRecords.h"
 #include "workdir/WriteExtractedFile.h"
 
 namespace {
@@ -50,9 +51,19 @@ void CheckListedItem(const std::wstring& workingDirectory, const ListedItem& ite
     entries.erase(found);
 }
 
+// Refuses the payload when any record's path is unsafe, before anything in the folder is listed
+// or changed: such a path could name the folder itself, a Config.ini or a device.
+void RefuseUnsafeRecords(const std::wstring& workingDirectory, const PendingEntries& entries) {
+    if (const PayloadEntry* first = FirstUnsafeRecord(entries)) {
+        ReportFatalError(WriteFileFailedText,
+                         JoinPath(JoinPath(workingDirectory, first->folder), first->name));
+    }
+}
+
 }  // namespace
 
 void SynchroniseWorkingDirectory(const std::wstring& workingDirectory, PendingEntries& entries) {
+    RefuseUnsafeRecords(workingDirectory, entries);
     const std::vector<ListedItem> listing = ListTree(workingDirectory);
     for (const ListedItem& item : listing) {
         CheckListedItem(workingDirectory, item, entries);

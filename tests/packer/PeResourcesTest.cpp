@@ -26,8 +26,8 @@ std::vector<std::uint8_t> ViewBytes(const ByteView& view) {
 class PeResourcesOfKind : public ::testing::TestWithParam<PeKind> {};
 
 TEST_P(PeResourcesOfKind, FindsBothResourcesInLanguage1033) {
-    const auto image = MakePeImage(
-        {{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}}, GetParam());
+    const auto image =
+        MakePeImage({{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}}, GetParam());
     const ExePayload payload = Find(image);
     ASSERT_EQ(payload.loaderCode, 0);
     EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
@@ -97,8 +97,7 @@ TEST_P(PeResourcesOfKind, NeverReadsOutsideADamagedImage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PeResources, PeResourcesOfKind,
-                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus),
-                         [](const auto& info) {
+                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus), [](const auto& info) {
                              return info.param == PeKind::Pe32 ? "Pe32" : "Pe32Plus";
                          });
 

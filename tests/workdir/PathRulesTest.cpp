@@ -1,4 +1,4 @@
-// Path rules: joining, key equality and hash, ordering, relative paths and the escape test. On
+// Path rules: joining, key equality and hash, ordering, relative paths and the record path rule. On
 // the Windows tree the join and the order are also checked against std::filesystem::path, whose
 // Windows behaviour these rules follow.
 #include "workdir/PathRules.h"
@@ -148,18 +148,37 @@ TEST(PathRelative, IsEmptyOutsideBase) {
     EXPECT_EQ(LexicalRelativePath(L"C:\\a", L"C:\\W\\a"), L"");
 }
 
-TEST(PathEscape, RejectsWhatCouldLeaveTheBase) {
-    for (const wchar_t* path :
-         {L"", L"\\x", L"/x", L"C:\\x", L"C:x", L"..", L"..\\x", L"a\\..\\..\\x", L"a/../x",
-          L"...\\x", L"a\\.. \\x", L"a\\b:stream", L"\\\\server\\share\\x"}) {
-        EXPECT_TRUE(PathEscapesBase(path)) << path;
+// The record path rule refuses every element that Windows would resolve to something other than
+// a plain name below the folder: the folder itself, a parent, a renamed file, a device.
+TEST(RecordPath, RefusesElementsWindowsWouldNotKeepAsWritten) {
+    const std::wstring nul(1, L'\0');
+    const std::wstring lone(1, static_cast<wchar_t>(0xD800));
+    for (const std::wstring& name :
+         {std::wstring(), std::wstring(L"."), std::wstring(L".."), std::wstring(L". ."),
+          std::wstring(L"Config.ini."), std::wstring(L"trail "), nul, std::wstring(L"a\x01"),
+          std::wstring(L"a\\b"), std::wstring(L"a/b"), std::wstring(L"C:x"), std::wstring(L"a|b"),
+          std::wstring(L"a?"), std::wstring(L"NUL"), std::wstring(L"con.txt"),
+          std::wstring(L"Lpt9.log"), std::wstring(L"aux .ini"), L"a" + lone,
+          lone + L"\xDC00\xDC00"}) {
+        EXPECT_NE(UnsafeRecordPathReason(L"", name), "") << static_cast<int>(name.size());
+        EXPECT_NE(UnsafeRecordPathReason(L"Plugins", name), "");
     }
+    for (const wchar_t* folder : {L"\\abs", L"/abs", L"a\\.", L"a\\..\\b", L"C:", L"a\\COM1"}) {
+        EXPECT_NE(UnsafeRecordPathReason(folder, L"x.dll"), "") << folder;
+    }
+    EXPECT_EQ(UnsafeRecordPathReason(L"a\\.", L"x"),
+              "a folder element is made of dots and spaces only");
+    EXPECT_EQ(UnsafeRecordPathReason(L"", L"Config.ini."),
+              "the name ends in a dot or a space, which Windows drops");
 }
 
-TEST(PathEscape, AcceptsNamesBelowTheBase) {
-    for (const wchar_t* path : {L"Nimbrel.exe", L"a\\b\\c.dll", L"a/b.txt", L"..a", L"a..",
-                                L".hidden", L".\\x", L"a\\.\\b", L"a..b\\c"}) {
-        EXPECT_FALSE(PathEscapesBase(path)) << path;
+TEST(RecordPath, AcceptsOrdinaryNamesAndFolders) {
+    for (const wchar_t* name : {L"Nimbrel.exe", L"COM10", L"CONFIG", L".hidden", L"..a",
+                                L"\u00E9t\u00E9", L"\xD83D\xDE00.txt"}) {
+        EXPECT_EQ(UnsafeRecordPathReason(L"", name), "") << name;
+    }
+    for (const wchar_t* folder : {L"", L"a", L"a\\b", L"a/b", L"a\\\\b\\", L"plugins\\Weather"}) {
+        EXPECT_EQ(UnsafeRecordPathReason(folder, L"x.dll"), "") << folder;
     }
 }
 

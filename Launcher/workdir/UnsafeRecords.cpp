@@ -1,0 +1,14 @@
+#include "workdir/UnsafeRecords.h"
+
+#include "workdir/PathRules.h"
+
+const PayloadEntry* FirstUnsafeRecord(const PendingEntries& entries) {
+    const PayloadEntry* first = nullptr;
+    for (const auto& [relativePath, entry] : entries) {
+        if (!UnsafeRecordPathReason(entry->folder, entry->name).empty() &&
+            (first == nullptr || entry->index < first->index)) {
+            first = entry.get();
+        }
+    }
+    return first;
+}
