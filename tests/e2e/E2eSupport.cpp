@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 std::wstring TestProgramDirectory() {
@@ -37,4 +39,24 @@ void RemoveTree(const std::wstring& path) {
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(path, error);
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const std::filesystem::path& path, const std::string& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::map<std::wstring, std::string> FolderSnapshot(const std::filesystem::path& root) {
+    std::map<std::wstring, std::string> items;
+    std::error_code error;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(root, error)) {
+        const std::wstring relative = std::filesystem::relative(item.path(), root).wstring();
+        items[relative] = item.is_directory() ? "<folder>" : ReadAll(item.path());
+    }
+    return items;
 }

@@ -2,6 +2,8 @@
 // prefix's per-user folder is, and a way to empty it between cases.
 #pragma once
 
+#include <filesystem>
+#include <map>
 #include <string>
 
 // The folder holding this test program; the test launchers sit in sub-folders named by case.
@@ -18,3 +20,13 @@ std::wstring UserWorkingDirectory();
 
 // Removes a file or a folder tree, read-only items included; absent is fine.
 void RemoveTree(const std::wstring& path);
+
+// The bytes of a file; empty when it cannot be read.
+std::string ReadAll(const std::filesystem::path& path);
+
+// Writes bytes as the whole file, creating its folders.
+void WriteAll(const std::filesystem::path& path, const std::string& bytes);
+
+// Every item below root by relative path: a file's bytes, or "<folder>" for a folder. Two
+// snapshots are equal when nothing below root was added, removed or changed.
+std::map<std::wstring, std::string> FolderSnapshot(const std::filesystem::path& root);

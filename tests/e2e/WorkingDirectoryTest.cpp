@@ -24,16 +24,6 @@ std::wstring PayloadSource() {
     return TestProgramDirectory() + L"\\full-payload";
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Relative path -> last write time of every file below root.
 std::map<std::wstring, fs::file_time_type> FileTimes(const fs::path& root) {
     std::map<std::wstring, fs::file_time_type> times;

@@ -4,15 +4,19 @@
 
 namespace {
 
-TestPayload GoodPayload() {
+std::vector<TestFile> GoodFiles() {
     const std::string text = "Nimbrel test payload\r\n";
-    return BuildTestPayload({
+    return {
         {L"", L"readme.txt", Bytes(text.begin(), text.end())},
         {L"Sub", L"data.bin", SeededBytes(1, 1000)},
         {L"Sub\\Deep", L"module.dll", SeededBytes(2, 3000)},
         {L"Sub\\Deep", L"empty.dat", {}},
         {L"", L"tail.bin", SeededBytes(3, 300)},
-    });
+    };
+}
+
+TestPayload GoodPayload() {
+    return BuildTestPayload(GoodFiles());
 }
 
 std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
@@ -109,21 +113,36 @@ TestPayloadCase BadContentCrc() {
             SignedStageError(LaunchStage::DecompressMissing, 1, -PayloadCode::ContentCrcMismatch)};
 }
 
+// A sound payload with one record, at index 2, whose path a start must refuse before it touches
+// the working folder: Windows would resolve it to the folder itself, to Config.ini, or to the
+// folder holding it.
+TestPayloadCase UnsafePath(std::string_view name, std::string_view description, std::wstring folder,
+                           std::wstring fileName) {
+    std::vector<TestFile> files = GoodFiles();
+    files.insert(files.begin() + 2, {std::move(folder), std::move(fileName), SeededBytes(4, 64)});
+    return {name, description, SerializeTestPayload(BuildTestPayload(files)), std::nullopt, 2};
+}
+
 }  // namespace
 
 std::vector<TestPayloadCase> BuildTestPayloadCases() {
-    return {Good(),
-            ShortManifest(),
-            ShortBlob(),
-            BadManifestCrc(),
-            CountValue("count-zero", "record count 0", 0),
-            CountValue("count-negative", "record count -1", -1),
-            BadBlobCrc(),
-            CountPastRecords(),
-            EmptyName(),
-            DamagedRange(),
-            WrongSizeFrame(),
-            BadContentCrc()};
+    return {
+        Good(),
+        ShortManifest(),
+        ShortBlob(),
+        BadManifestCrc(),
+        CountValue("count-zero", "record count 0", 0),
+        CountValue("count-negative", "record count -1", -1),
+        BadBlobCrc(),
+        CountPastRecords(),
+        EmptyName(),
+        DamagedRange(),
+        WrongSizeFrame(),
+        BadContentCrc(),
+        UnsafePath("dot-name", "record 2 is named \".\" in no folder", L"", L"."),
+        UnsafePath("config-trailing-dot", "record 2 is named \"Config.ini.\"", L"", L"Config.ini."),
+        UnsafePath("nul-name", "record 2 is named by one NUL in folder Plugins", L"Plugins",
+                   std::wstring(1, L'\0'))};
 }
 
 std::string FormatStageError(const StageError& error) {

@@ -16,6 +16,7 @@ struct TestPayloadCase {
     std::string_view description;
     TestPayloadBytes bytes;
     std::optional<StageError> expected;  // the code a start into an empty folder shows, if any
+    std::optional<std::size_t> refused = std::nullopt;  // a record whose unsafe path is refused
 };
 
 // Builds every case; the same bytes on every run and platform with the same zstd.

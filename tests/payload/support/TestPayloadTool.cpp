@@ -9,13 +9,22 @@
 
 namespace {
 
+// What a start into an empty folder shows: a code, "refused N" for a record whose path is
+// unsafe, or "ok".
+std::string ExpectedText(const TestPayloadCase& item) {
+    if (item.refused) {
+        return "refused " + std::to_string(*item.refused);
+    }
+    return item.expected ? FormatStageError(*item.expected) : "ok";
+}
+
 void PrintUsage(const std::vector<TestPayloadCase>& cases) {
     std::printf(
         "usage: nimbrel-test-payload CASE OUTDIR\n"
         "Writes OUTDIR/manifest.bin, OUTDIR/blob.bin and OUTDIR/expected.txt (the code a start\n"
-        "into an empty folder shows, or \"ok\"). Cases:\n");
+        "into an empty folder shows, \"refused N\" or \"ok\"). Cases:\n");
     for (const TestPayloadCase& item : cases) {
-        const std::string expected = item.expected ? FormatStageError(*item.expected) : "ok";
+        const std::string expected = ExpectedText(item);
         std::printf("  %-20.*s %-24s %.*s\n", static_cast<int>(item.name.size()), item.name.data(),
                     expected.c_str(), static_cast<int>(item.description.size()),
                     item.description.data());
@@ -40,7 +49,7 @@ int main(int argc, char** argv) {
             }
             const std::filesystem::path folder = argv[2];
             SaveTestPayload(item.bytes, folder);
-            const std::string expected = item.expected ? FormatStageError(*item.expected) : "ok";
+            const std::string expected = ExpectedText(item);
             std::ofstream(folder / "expected.txt", std::ios::binary) << expected << "\n";
             std::printf("%s\n", expected.c_str());
             return 0;

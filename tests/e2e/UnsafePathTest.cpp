@@ -1,0 +1,72 @@
+// A payload with a record whose path Windows would resolve to something else (the folder itself,
+// a Config.ini, the folder holding the file) is refused whole before the working folder is
+// touched: one write-file-failed box naming that path, -100, and not one item changed, strays
+// and a folder beside it included.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "E2eSupport.h"
+#include "LauncherProcess.h"
+#include "launch/FatalText.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct UnsafeCase {
+    const wchar_t* caseName;
+    std::wstring shownPath;  // below the working folder, as the launcher joins it
+};
+
+class UnsafePath : public ::testing::TestWithParam<UnsafeCase> {
+protected:
+    void SetUp() override {
+        RemoveTree(UserWorkingDirectory());
+        RemoveTree(beside_);
+    }
+    void TearDown() override {
+        RemoveTree(UserWorkingDirectory());
+        RemoveTree(beside_);
+    }
+    const std::wstring beside_ = LocalAppData() + L"\\Nimbrel.Beside";
+};
+
+TEST_P(UnsafePath, IsRefusedBeforeAnythingInTheFolderChanges) {
+    const fs::path folder = UserWorkingDirectory();
+    WriteAll(folder / L"Config.ini", "[user]\r\nvolume=7\r\n");
+    WriteAll(folder / L"Plugins" / L"Config.ini", "[plugin]\r\n");
+    WriteAll(folder / L"Plugins" / L"keep.dll", "plugin");
+    WriteAll(folder / L"stray.txt", "a start that synchronised would delete this");
+    WriteAll(folder / L"readme.txt", "a start that synchronised would rewrite this");
+    WriteAll(fs::path(beside_) / L"sentinel.txt", "beside the working folder");
+    const auto before = FolderSnapshot(folder);
+    const auto besideBefore = FolderSnapshot(beside_);
+
+    const LaunchResult result = RunLauncher(CaseLauncher(GetParam().caseName));
+    ASSERT_TRUE(result.finished);
+    EXPECT_TRUE(result.boxShown);
+    // A NUL in the path ends the path the box shows.
+    const std::wstring path = UserWorkingDirectory() + GetParam().shownPath;
+    EXPECT_EQ(result.boxText,
+              FillTemplate(WriteFileFailedText, {path.substr(0, path.find(L'\0'))}));
+    EXPECT_EQ(result.exitCode, -100);
+    EXPECT_EQ(FolderSnapshot(folder), before);
+    EXPECT_EQ(FolderSnapshot(beside_), besideBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, UnsafePath,
+                         ::testing::Values(UnsafeCase{L"dot-name", L"\\."},
+                                           UnsafeCase{L"config-trailing-dot", L"\\Config.ini."},
+                                           UnsafeCase{L"nul-name",
+                                                      L"\\Plugins\\" + std::wstring(1, L'\0')}),
+                         [](const auto& test) {
+                             std::string name;
+                             for (const wchar_t* c = test.param.caseName; *c != 0; ++c) {
+                                 name.push_back(*c == L'-' ? '_' : static_cast<char>(*c));
+                             }
+                             return name;
+                         });
+
+}  // namespace
