@@ -19,8 +19,9 @@ constexpr const char* CheckHelp =
     "loading the resources (stage 1, from an EXE), manifest checksum (2), record count (3),\n"
     "blob checksum (4), every record (5); then decompresses every entry and checks both of its\n"
     "checksums. The first failure is printed as the three-part error code a launcher would\n"
-    "show. A decompression failure is given with stage 7, as on a first start (the file is\n"
-    "missing); a start that finds the file with other content would show stage 6 instead.\n"
+    "show, followed by a short name for the step that failed where the code carries one. A\n"
+    "decompression failure is given with stage 7, as on a first start (the file is missing);\n"
+    "a start that finds the file with other content would show stage 6 instead.\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
 
 }  // namespace
@@ -29,14 +30,14 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CommandLine line;
     LoadedPayload payload;
     if (const auto done =
-            OpenPayloadCommand("check", CheckHelp, args, 0, line, payload, out, err)) {
+            OpenPayloadCommand("check", CheckHelp, args, 0, true, line, payload, out, err)) {
         return *done;
     }
 
     PendingEntries entries;
     if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
         err << "nimbrel-pack check: corrupt payload; a launcher shows error code "
-            << ErrorCodeText(failure->stage, failure->first, failure->second) << "\n";
+            << ErrorCodeWithName(*failure) << "\n";
         return PackExit::Rejected;
     }
     std::vector<PayloadEntry*> ordered;
@@ -54,9 +55,8 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
             err << "nimbrel-pack check: record " << entry->index << " ("
                 << Utf16ToUtf8(entry->relativePath)
                 << ") fails to decompress; a first start shows error code "
-                << ErrorCodeText(LaunchStage::DecompressMissing,
-                                 static_cast<std::uint32_t>(entry->index),
-                                 static_cast<std::uint32_t>(-result))
+                << ErrorCodeWithName(
+                       SignedStageError(LaunchStage::DecompressMissing, entry->index, -result))
                 << "\n";
             return PackExit::Rejected;
         }

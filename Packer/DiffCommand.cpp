@@ -31,7 +31,8 @@ constexpr const char* DiffHelp =
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     LoadedPayload payload;
-    if (const auto done = OpenPayloadCommand("diff", DiffHelp, args, 1, line, payload, out, err)) {
+    if (const auto done =
+            OpenPayloadCommand("diff", DiffHelp, args, 1, false, line, payload, out, err)) {
         return *done;
     }
     PendingEntries entries;

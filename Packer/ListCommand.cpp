@@ -41,7 +41,8 @@ void WarnOnChecksum(const char* what, const ByteView& view, std::ostream& err) {
 int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     LoadedPayload payload;
-    if (const auto done = OpenPayloadCommand("list", ListHelp, args, 0, line, payload, out, err)) {
+    if (const auto done =
+            OpenPayloadCommand("list", ListHelp, args, 0, false, line, payload, out, err)) {
         return *done;
     }
     const PayloadViews& views = payload.views;

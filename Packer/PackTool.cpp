@@ -87,8 +87,8 @@ bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::
     return true;
 }
 
-int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPayload& payload,
-                       std::size_t& used, std::ostream& err) {
+int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCode,
+                       LoadedPayload& payload, std::size_t& used, std::ostream& err) {
     PayloadSource source;
     std::string error;
     if (!SourceFromCommandLine(line, source, used, error) || !LoadPayload(source, payload, error)) {
@@ -100,10 +100,12 @@ int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPaylo
     }
     if (payload.loaderCode != PayloadCode::Ok) {
         const bool manifest = payload.loaderCode < PayloadCode::BlobNotFound;
+        const StageError failure =
+            SignedStageError(LaunchStage::LoadResources, payload.loaderCode, 0);
         err << "nimbrel-pack " << command << ": the " << (manifest ? "manifest" : "blob")
             << " resource cannot be loaded; a launcher shows error code "
-            << ErrorCodeText(LaunchStage::LoadResources,
-                             static_cast<std::uint32_t>(payload.loaderCode), 0)
+            << (nameCode ? ErrorCodeWithName(failure)
+                         : ErrorCodeText(failure.stage, failure.first, failure.second))
             << "\n";
         return PackExit::Rejected;
     }
@@ -112,7 +114,7 @@ int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPaylo
 
 std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
                                       const std::vector<std::string>& args,
-                                      std::size_t extraArguments, CommandLine& line,
+                                      std::size_t extraArguments, bool nameCode, CommandLine& line,
                                       LoadedPayload& payload, std::ostream& out,
                                       std::ostream& err) {
     std::string error;
@@ -125,7 +127,7 @@ std::optional<int> OpenPayloadCommand(const char* command, std::string_view help
         return PackExit::Ok;
     }
     std::size_t used = 0;
-    if (const int code = LoadCommandPayload(command, line, payload, used, err);
+    if (const int code = LoadCommandPayload(command, line, nameCode, payload, used, err);
         code != PackExit::Ok) {
         return code;
     }
@@ -144,4 +146,16 @@ std::string Hex32(std::uint32_t value) {
 
 std::string ErrorCodeText(std::int32_t stage, std::uint32_t first, std::uint32_t second) {
     return Utf16ToUtf8(StageErrorText(StageError{stage, first, second}));
+}
+
+std::string ErrorCodeWithName(const StageError& error) {
+    const std::string code = ErrorCodeText(error.stage, error.first, error.second);
+    if (error.stage == LaunchStage::LoadResources) {
+        return code + " (" + PayloadCode::Name(static_cast<std::int32_t>(error.first)) + ")";
+    }
+    if (error.stage >= LaunchStage::ParseRecord) {
+        // These stages carry the code negated, as a positive number.
+        return code + " (" + PayloadCode::Name(static_cast<std::int32_t>(0u - error.second)) + ")";
+    }
+    return code;
 }
