@@ -2,8 +2,10 @@
 // that passes here cannot fail a first start on its resources.
 #include <algorithm>
 
+#include "Packer/CodeText.h"
 #include "Packer/Commands.h"
 #include "Packer/PackTool.h"
+#include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
 #include "payload/LittleEndian.h"
 #include "payload/PayloadCodes.h"

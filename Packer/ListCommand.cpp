@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Packer/CodeText.h"
 #include "Packer/Commands.h"
 #include "Packer/PackTool.h"
+#include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
 #include "payload/Crc32c.h"
 #include "payload/LittleEndian.h"

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "Packer/AtomicWrite.h"
+#include "Packer/CommandLine.h"
 #include "Packer/Commands.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
