@@ -1,11 +1,11 @@
 // check: the launcher's own checks on its payload, then every entry decompressed, so a payload
 // that passes here cannot fail a first start on its resources.
-#include <algorithm>
-
+#include "Packer/CodeText.h"
 #include "Packer/Commands.h"
 #include "Packer/PackTool.h"
+#include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
-#include "payload/LittleEndian.h"
+#include "payload/ManifestRecords.h"
 #include "payload/PayloadCodes.h"
 #include "payload/PayloadVerify.h"
 
@@ -19,8 +19,9 @@ constexpr const char* CheckHelp =
     "loading the resources (stage 1, from an EXE), manifest checksum (2), record count (3),\n"
     "blob checksum (4), every record (5); then decompresses every entry and checks both of its\n"
     "checksums. The first failure is printed as the three-part error code a launcher would\n"
-    "show. A decompression failure is given with stage 7, as on a first start (the file is\n"
-    "missing); a start that finds the file with other content would show stage 6 instead.\n"
+    "show, followed by a short name for the step that failed where the code carries one. A\n"
+    "decompression failure is given with stage 7, as on a first start (the file is missing);\n"
+    "a start that finds the file with other content would show stage 6 instead.\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
 
 }  // namespace
@@ -29,48 +30,51 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CommandLine line;
     LoadedPayload payload;
     if (const auto done =
-            OpenPayloadCommand("check", CheckHelp, args, 0, line, payload, out, err)) {
+            OpenPayloadCommand("check", CheckHelp, args, 0, true, line, payload, out, err)) {
         return *done;
     }
 
     PendingEntries entries;
     if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
         err << "nimbrel-pack check: corrupt payload; a launcher shows error code "
-            << ErrorCodeText(failure->stage, failure->first, failure->second) << "\n";
+            << ErrorCodeWithName(*failure) << "\n";
         return PackExit::Rejected;
     }
-    std::vector<PayloadEntry*> ordered;
-    for (const auto& [key, entry] : entries) {
-        ordered.push_back(entry.get());
-    }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const PayloadEntry* a, const PayloadEntry* b) { return a->index < b->index; });
-
+    // In manifest order, decompress the record a start files for each path: the first with it.
+    // Every record parsed above, so the walk reads them all.
+    std::size_t records = 0;
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
-    for (PayloadEntry* entry : ordered) {
-        const std::int32_t result = entry->Decompress();
-        if (result != PayloadCode::Ok) {
-            err << "nimbrel-pack check: record " << entry->index << " ("
-                << Utf16ToUtf8(entry->relativePath)
-                << ") fails to decompress; a first start shows error code "
-                << ErrorCodeText(LaunchStage::DecompressMissing,
-                                 static_cast<std::uint32_t>(entry->index),
-                                 static_cast<std::uint32_t>(-result))
-                << "\n";
-            return PackExit::Rejected;
+    int result = PackExit::Ok;
+    ReadManifestRecords(payload.views, [&](PayloadEntry& record) {
+        ++records;
+        if (entries.at(record.relativePath)->index != record.index) {
+            return true;
         }
-        contentBytes += static_cast<std::uint64_t>(entry->contentSize);
-        compressedBytes += static_cast<std::uint64_t>(entry->compressedSize);
-        entry->content = {};
+        const std::int32_t code = record.Decompress();
+        if (code != PayloadCode::Ok) {
+            err << "nimbrel-pack check: record " << record.index << " ("
+                << Utf16ToUtf8(record.relativePath)
+                << ") fails to decompress; a first start shows error code "
+                << ErrorCodeWithName(
+                       SignedStageError(LaunchStage::DecompressMissing, record.index, -code))
+                << "\n";
+            result = PackExit::Rejected;
+            return false;
+        }
+        contentBytes += static_cast<std::uint64_t>(record.contentSize);
+        compressedBytes += static_cast<std::uint64_t>(record.compressedSize);
+        return true;
+    });
+    if (result != PackExit::Ok) {
+        return result;
     }
 
-    const auto records = static_cast<std::size_t>(ReadInt32Le(payload.views.manifest.data + 4));
-    if (records > ordered.size()) {
-        err << "nimbrel-pack check: warning: " << records - ordered.size()
+    if (records > entries.size()) {
+        err << "nimbrel-pack check: warning: " << records - entries.size()
             << " records repeat the path of an earlier record; a start uses the first only\n";
     }
-    out << "check: ok, " << ordered.size() << " files, " << contentBytes << " bytes ("
+    out << "check: ok, " << entries.size() << " files, " << contentBytes << " bytes ("
         << compressedBytes << " compressed)\n";
     return PackExit::Ok;
 }

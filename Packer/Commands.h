@@ -1,43 +1,12 @@
-// The tool's commands and the pieces they share. Each command takes its own arguments (after
-// the command name) and returns a PackExit code.
+// The tool's commands. Each takes its own arguments (after the command name) and returns a
+// PackExit code.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <ostream>
-#include <string_view>
 #include <string>
 #include <vector>
-
-#include "Packer/CommandLine.h"
-#include "Packer/PayloadInput.h"
 
 int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-// Gives the payload source of a command: the first positional argument as a launcher exe, or
-// --manifest with --blob; used tells how many positional arguments it took. Returns false with
-// error when neither or both forms are given.
-bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
-                           std::string& error);
-
-// Loads the payload of line and prints its warnings; reports a loader failure as the code a
-// launcher would show. Returns PackExit::Ok when views are ready, or the exit code to end with.
-int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPayload& payload,
-                       std::size_t& used, std::ostream& err);
-
-// Opens a command that reads a payload: parses args (with --manifest and --blob), prints help
-// when asked, loads the payload and checks that exactly extraArguments positional arguments
-// follow its source. Returns nothing when the command goes on, or the exit code to end with.
-std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
-                                      const std::vector<std::string>& args,
-                                      std::size_t extraArguments, CommandLine& line,
-                                      LoadedPayload& payload, std::ostream& out, std::ostream& err);
-
-// Gives value as 0x followed by eight upper-case hex digits.
-std::string Hex32(std::uint32_t value);
-
-// Gives the three-part code of a stage error as a launcher shows it ("5.3.11").
-std::string ErrorCodeText(std::int32_t stage, std::uint32_t first, std::uint32_t second);

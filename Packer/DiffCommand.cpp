@@ -1,7 +1,9 @@
 // diff: a dry run of a start's synchronisation against a folder. The payload is verified first,
 // as a start would, because a start with a corrupt payload changes nothing.
+#include "Packer/CodeText.h"
 #include "Packer/Commands.h"
 #include "Packer/PackTool.h"
+#include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
 #include "Packer/WorkFolderDiff.h"
 #include "payload/PayloadVerify.h"
@@ -31,7 +33,8 @@ constexpr const char* DiffHelp =
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     LoadedPayload payload;
-    if (const auto done = OpenPayloadCommand("diff", DiffHelp, args, 1, line, payload, out, err)) {
+    if (const auto done =
+            OpenPayloadCommand("diff", DiffHelp, args, 1, false, line, payload, out, err)) {
         return *done;
     }
     PendingEntries entries;

@@ -4,13 +4,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Packer/CodeText.h"
 #include "Packer/Commands.h"
 #include "Packer/PackTool.h"
+#include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
 #include "payload/Crc32c.h"
 #include "payload/LittleEndian.h"
+#include "payload/ManifestRecords.h"
 #include "payload/PayloadCodes.h"
-#include "payload/PayloadEntry.h"
 
 namespace {
 
@@ -41,7 +43,8 @@ void WarnOnChecksum(const char* what, const ByteView& view, std::ostream& err) {
 int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     LoadedPayload payload;
-    if (const auto done = OpenPayloadCommand("list", ListHelp, args, 0, line, payload, out, err)) {
+    if (const auto done =
+            OpenPayloadCommand("list", ListHelp, args, 0, false, line, payload, out, err)) {
         return *done;
     }
     const PayloadViews& views = payload.views;
@@ -57,21 +60,18 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     std::vector<PayloadEntry> entries;
-    std::int32_t cursor = 8;
     int result = PackExit::Ok;
-    for (std::int32_t i = 0; i < count; ++i) {
-        PayloadEntry entry;
-        const std::int32_t parsed = entry.Parse(views, cursor, i);
-        if (parsed != PayloadCode::Ok) {
-            err << "nimbrel-pack list: record " << i
-                << " cannot be parsed; a launcher shows error code "
-                << ErrorCodeText(LaunchStage::ParseRecord, static_cast<std::uint32_t>(i),
-                                 static_cast<std::uint32_t>(-parsed))
-                << "\n";
-            result = PackExit::Rejected;
-            break;
-        }
-        entries.push_back(std::move(entry));
+    const auto fault = ReadManifestRecords(views, [&entries](PayloadEntry& record) {
+        entries.push_back(std::move(record));
+        return true;
+    });
+    if (fault) {
+        err << "nimbrel-pack list: record " << fault->index
+            << " cannot be parsed; a launcher shows error code "
+            << ErrorCodeText(LaunchStage::ParseRecord, static_cast<std::uint32_t>(fault->index),
+                             static_cast<std::uint32_t>(-fault->code))
+            << "\n";
+        result = PackExit::Rejected;
     }
 
     std::size_t width = 4;

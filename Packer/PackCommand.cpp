@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <system_error>
 #include <thread>
 
 #include "Packer/AtomicWrite.h"
+#include "Packer/CommandLine.h"
 #include "Packer/Commands.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
@@ -58,9 +60,19 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
     return left == right;
 }
 
-}  // namespace
+// What the command line asks of a pack.
+struct PackOptions {
+    std::filesystem::path dir;
+    std::filesystem::path manifest;
+    std::filesystem::path blob;
+    long level = DefaultLevel;
+    long jobs = 1;
+};
 
-int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// Reads args into options and checks that DIR is a folder. Returns nothing when the pack goes
+// on, or the exit code to end with (after help, or a bad command line).
+std::optional<int> ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
+                                    std::ostream& out, std::ostream& err) {
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(args, {"--manifest", "--blob", "--level", "--jobs"}, line, error)) {
@@ -72,33 +84,35 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return PackExit::Ok;
     }
     const unsigned hardware = std::thread::hardware_concurrency();
-    long level = DefaultLevel;
-    long jobs = hardware == 0 ? 1 : hardware;
+    options.jobs = hardware == 0 ? 1 : hardware;
     if (line.positional.size() != 1 || !line.options.count("--manifest") ||
         !line.options.count("--blob")) {
         err << "nimbrel-pack pack: needs one DIR, --manifest FILE and --blob FILE\n\n" << PackHelp;
         return PackExit::Usage;
     }
-    if (!ParseNumberOption(line, "--level", 1, ZSTD_maxCLevel(), level, error) ||
-        !ParseNumberOption(line, "--jobs", 1, 256, jobs, error)) {
+    if (!ParseNumberOption(line, "--level", 1, ZSTD_maxCLevel(), options.level, error) ||
+        !ParseNumberOption(line, "--jobs", 1, 256, options.jobs, error)) {
         err << "nimbrel-pack pack: " << error << "\n";
         return PackExit::Usage;
     }
-    const auto dir = PathFromUtf8(line.positional[0]);
-    const auto manifestPath = PathFromUtf8(line.options.at("--manifest"));
-    const auto blobPath = PathFromUtf8(line.options.at("--blob"));
-    if (SamePath(manifestPath, blobPath)) {
+    options.dir = PathFromUtf8(line.positional[0]);
+    options.manifest = PathFromUtf8(line.options.at("--manifest"));
+    options.blob = PathFromUtf8(line.options.at("--blob"));
+    if (SamePath(options.manifest, options.blob)) {
         err << "nimbrel-pack pack: --manifest and --blob name the same file\n";
         return PackExit::Usage;
     }
-
     std::error_code missing;
-    if (!std::filesystem::is_directory(dir, missing)) {
-        err << "nimbrel-pack pack: " << PathToUtf8(dir) << ": is not a folder\n";
+    if (!std::filesystem::is_directory(options.dir, missing)) {
+        err << "nimbrel-pack pack: " << PathToUtf8(options.dir) << ": is not a folder\n";
         return PackExit::Usage;
     }
-    const auto started = std::chrono::steady_clock::now();
-    FolderScan scan = ScanPackFolder(dir);
+    return std::nullopt;
+}
+
+// Prints the scan's warnings and, when the folder is refused, its problems. Returns false when
+// the folder cannot be packed.
+bool ReportScan(const FolderScan& scan, std::ostream& err) {
     for (const auto& warning : scan.warnings) {
         err << "nimbrel-pack pack: warning: " << warning << "\n";
     }
@@ -108,55 +122,87 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                 << ": a start overwrites the user's Config.ini with this file every time\n";
         }
     }
-    if (!scan.problems.empty()) {
-        for (const auto& problem : scan.problems) {
-            err << "nimbrel-pack pack: refused: " << problem << "\n";
-        }
-        err << "nimbrel-pack pack: nothing written\n";
-        return PackExit::Rejected;
+    if (scan.problems.empty()) {
+        return true;
     }
+    for (const auto& problem : scan.problems) {
+        err << "nimbrel-pack pack: refused: " << problem << "\n";
+    }
+    err << "nimbrel-pack pack: nothing written\n";
+    return false;
+}
 
+// Compresses the scanned files with progress lines, lays them out as payload and writes both
+// resource files. Returns false, having said that nothing was written, when any step fails.
+bool PackAndWrite(const PackOptions& options, const FolderScan& scan, PayloadBytes& payload,
+                  std::ostream& err) {
     const std::size_t total = scan.files.size();
     std::size_t done = 0;
     const PackProgress progress = [&](std::size_t index, const PackedFile& packed) {
         err << "[" << ++done << "/" << total << "] " << Utf16ToUtf8(scan.files[index].relativePath)
             << "  " << packed.contentSize << " -> " << packed.frame.size() << " bytes\n";
     };
+    std::string error;
     std::vector<PackedFile> packed;
-    if (!CompressFiles(scan.files, static_cast<int>(level), static_cast<unsigned>(jobs), progress,
-                       packed, error)) {
+    if (!CompressFiles(scan.files, static_cast<int>(options.level),
+                       static_cast<unsigned>(options.jobs), progress, packed, error)) {
         err << "nimbrel-pack pack: " << error << "\nnimbrel-pack pack: nothing written\n";
-        return PackExit::Usage;
+        return false;
     }
 
     std::vector<PayloadRecord> records;
     records.reserve(total);
-    std::uint64_t bytesIn = 0;
     for (std::size_t i = 0; i < total; ++i) {
-        bytesIn += scan.files[i].size;
         records.push_back({scan.files[i].folder, scan.files[i].name, std::move(packed[i])});
     }
-    PayloadBytes payload;
     if (!BuildPayload(records, payload, error) ||
-        !WriteFilesAtomically({{manifestPath, &payload.manifest}, {blobPath, &payload.blob}},
-                              error)) {
+        !WriteFilesAtomically(
+            {{options.manifest, &payload.manifest}, {options.blob, &payload.blob}}, error)) {
         err << "nimbrel-pack pack: " << error << "\nnimbrel-pack pack: nothing written\n";
-        return PackExit::Usage;
+        return false;
     }
+    return true;
+}
 
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+// Prints the totals line of a finished pack.
+void PrintSummary(const PackOptions& options, const FolderScan& scan, const PayloadBytes& payload,
+                  double seconds, std::ostream& err) {
+    std::uint64_t bytesIn = 0;
+    for (const auto& file : scan.files) {
+        bytesIn += file.size;
+    }
     const std::uint64_t bytesOut = payload.manifest.size() + payload.blob.size();
     char summary[256];
     std::snprintf(
         summary, sizeof summary,
         "%zu files, %llu bytes in (%s), %llu bytes out (manifest %zu, blob %zu; %s), "
         "ratio %.3f, level %ld, %ld jobs, %.2f s",
-        total, static_cast<unsigned long long>(bytesIn), Megabytes(bytesIn).c_str(),
+        scan.files.size(), static_cast<unsigned long long>(bytesIn), Megabytes(bytesIn).c_str(),
         static_cast<unsigned long long>(bytesOut), payload.manifest.size(), payload.blob.size(),
         Megabytes(bytesOut).c_str(),
-        bytesOut == 0 ? 0.0 : static_cast<double>(bytesIn) / static_cast<double>(bytesOut), level,
-        jobs, seconds);
+        bytesOut == 0 ? 0.0 : static_cast<double>(bytesIn) / static_cast<double>(bytesOut),
+        options.level, options.jobs, seconds);
     err << "nimbrel-pack pack: " << summary << "\n";
+}
+
+}  // namespace
+
+int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    PackOptions options;
+    if (const auto done = ParsePackOptions(args, options, out, err)) {
+        return *done;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const FolderScan scan = ScanPackFolder(options.dir);
+    if (!ReportScan(scan, err)) {
+        return PackExit::Rejected;
+    }
+    PayloadBytes payload;
+    if (!PackAndWrite(options, scan, payload, err)) {
+        return PackExit::Usage;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    PrintSummary(options, scan, payload, seconds, err);
     return PackExit::Ok;
 }

@@ -1,12 +1,9 @@
-// Command dispatch, the tool's help, and the helpers the commands share.
+// Command dispatch and the tool's help.
 #include "Packer/PackTool.h"
 
-#include <cstdio>
+#include <exception>
 
 #include "Packer/Commands.h"
-#include "Packer/Utf16.h"
-#include "launch/FatalText.h"
-#include "payload/PayloadCodes.h"
 
 namespace {
 
@@ -61,87 +58,4 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     err << "nimbrel-pack: unknown command \"" << command << "\"\n\n" << ToolHelp;
     return PackExit::Usage;
-}
-
-bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
-                           std::string& error) {
-    const auto manifest = line.options.find("--manifest");
-    const auto blob = line.options.find("--blob");
-    const bool files = manifest != line.options.end() || blob != line.options.end();
-    if (files) {
-        if (manifest == line.options.end() || blob == line.options.end()) {
-            error = "--manifest and --blob go together";
-            return false;
-        }
-        source.manifest = PathFromUtf8(manifest->second);
-        source.blob = PathFromUtf8(blob->second);
-        used = 0;
-        return true;
-    }
-    if (line.positional.empty()) {
-        error = "give a launcher EXE or --manifest FILE --blob FILE";
-        return false;
-    }
-    source.exe = PathFromUtf8(line.positional[0]);
-    used = 1;
-    return true;
-}
-
-int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPayload& payload,
-                       std::size_t& used, std::ostream& err) {
-    PayloadSource source;
-    std::string error;
-    if (!SourceFromCommandLine(line, source, used, error) || !LoadPayload(source, payload, error)) {
-        err << "nimbrel-pack " << command << ": " << error << "\n";
-        return PackExit::Usage;
-    }
-    for (const auto& warning : payload.warnings) {
-        err << "nimbrel-pack " << command << ": warning: " << warning << "\n";
-    }
-    if (payload.loaderCode != PayloadCode::Ok) {
-        const bool manifest = payload.loaderCode < PayloadCode::BlobNotFound;
-        err << "nimbrel-pack " << command << ": the " << (manifest ? "manifest" : "blob")
-            << " resource cannot be loaded; a launcher shows error code "
-            << ErrorCodeText(LaunchStage::LoadResources,
-                             static_cast<std::uint32_t>(payload.loaderCode), 0)
-            << "\n";
-        return PackExit::Rejected;
-    }
-    return PackExit::Ok;
-}
-
-std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
-                                      const std::vector<std::string>& args,
-                                      std::size_t extraArguments, CommandLine& line,
-                                      LoadedPayload& payload, std::ostream& out,
-                                      std::ostream& err) {
-    std::string error;
-    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
-        err << "nimbrel-pack " << command << ": " << error << "\n\n" << help;
-        return PackExit::Usage;
-    }
-    if (line.help) {
-        out << help;
-        return PackExit::Ok;
-    }
-    std::size_t used = 0;
-    if (const int code = LoadCommandPayload(command, line, payload, used, err);
-        code != PackExit::Ok) {
-        return code;
-    }
-    if (line.positional.size() != used + extraArguments) {
-        err << "nimbrel-pack " << command << ": wrong number of arguments\n\n" << help;
-        return PackExit::Usage;
-    }
-    return std::nullopt;
-}
-
-std::string Hex32(std::uint32_t value) {
-    char text[11];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-    return text;
-}
-
-std::string ErrorCodeText(std::int32_t stage, std::uint32_t first, std::uint32_t second) {
-    return Utf16ToUtf8(StageErrorText(StageError{stage, first, second}));
 }

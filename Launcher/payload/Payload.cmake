@@ -1,6 +1,7 @@
 # The payload format, records and decompression (portable, built on the host too) and, on
 # Windows, the loader that finds the two resources in the running module.
 add_library(nimbrel_payload STATIC
+    ManifestRecords.cpp
     PayloadEntry.cpp
     PayloadVerify.cpp
 )

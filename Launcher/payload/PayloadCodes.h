@@ -35,6 +35,61 @@ inline constexpr std::int32_t CompressedCrcMismatch = -12;
 inline constexpr std::int32_t DecodeFailed = -13;
 inline constexpr std::int32_t ContentCrcMismatch = -14;
 
+// Gives a short name for a code, for tools that print the number: the number alone does not say
+// which step failed without this file at hand.
+inline constexpr const char* Name(std::int32_t code) {
+    switch (code) {
+        case Ok:
+            return "ok";
+        case ManifestNotFound:
+            return "manifest not found";
+        case ManifestNotLoaded:
+            return "manifest not loaded";
+        case ManifestNotLocked:
+            return "manifest not locked";
+        case ManifestEmpty:
+            return "manifest empty";
+        case BlobNotFound:
+            return "blob not found";
+        case BlobNotLoaded:
+            return "blob not loaded";
+        case BlobNotLocked:
+            return "blob not locked";
+        case BlobEmpty:
+            return "blob empty";
+        case NoFolderLength:
+            return "no folder length";
+        case FolderPastEnd:
+            return "folder past end";
+        case NoNameLength:
+            return "no name length";
+        case NamePastEnd:
+            return "name past end";
+        case NoContentSize:
+            return "no content size";
+        case NoContentCrc:
+            return "no content CRC";
+        case NoCompressedSize:
+            return "no compressed size";
+        case NoCompressedCrc:
+            return "no compressed CRC";
+        case NoDataOffset:
+            return "no data offset";
+        case EmptyName:
+            return "empty name";
+        case RangePastBlob:
+            return "range past blob";
+        case CompressedCrcMismatch:
+            return "compressed CRC mismatch";
+        case DecodeFailed:
+            return "decode failed";
+        case ContentCrcMismatch:
+            return "content CRC mismatch";
+        default:
+            return "unknown code";
+    }
+}
+
 }  // namespace PayloadCode
 
 // The first number of the three-part error code: which check failed.

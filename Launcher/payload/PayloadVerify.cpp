@@ -6,6 +6,7 @@
 
 #include "payload/Crc32c.h"
 #include "payload/LittleEndian.h"
+#include "payload/ManifestRecords.h"
 
 namespace {
 
@@ -44,17 +45,13 @@ std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views,
         return StageError{LaunchStage::BlobChecksum, blobCrc, storedBlobCrc};
     }
 
-    // Every record that parses moves the cursor by at least 29 bytes, so a count far larger than
-    // the records present stops at the first missing one.
-    std::int32_t cursor = 8;
-    for (std::int32_t i = 0; i < count; ++i) {
-        auto entry = std::make_shared<PayloadEntry>();
-        const std::int32_t result = entry->Parse(views, cursor, i);
-        if (result < 0) {
-            return SignedStageError(LaunchStage::ParseRecord, i, -result);
-        }
-        const std::wstring key = entry->relativePath;
-        entries.try_emplace(key, std::move(entry));
+    const auto fault = ReadManifestRecords(views, [&entries](PayloadEntry& record) {
+        const std::wstring key = record.relativePath;
+        entries.try_emplace(key, std::make_shared<PayloadEntry>(std::move(record)));
+        return true;
+    });
+    if (fault) {
+        return SignedStageError(LaunchStage::ParseRecord, fault->index, -fault->code);
     }
     return std::nullopt;
 }

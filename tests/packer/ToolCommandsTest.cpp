@@ -1,5 +1,6 @@
 // list, check and the command line, run in process: exit codes, rows, and the exact error code
 // a launcher would show for each kind of damage.
+#include "Packer/PayloadBuilder.h"
 #include "PackerTestSupport.h"
 #include "payload/Crc32c.h"
 #include "payload/LittleEndian.h"
@@ -71,7 +72,8 @@ TEST_F(ToolCommands, ReportsEachDamageWithTheLaunchersCode) {
     Damage(b(), 10, static_cast<std::uint8_t>(blob[10] ^ 1), true);
     run = WithFiles("check");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("error code 7.0.12"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("error code 7.0.12 (compressed CRC mismatch)"), std::string::npos)
+        << run.err;
     EXPECT_EQ(WithFiles("list").exitCode, 0)
         << "list still shows a payload whose frames are damaged";
     WriteBytes(b(), blob);
@@ -92,7 +94,24 @@ TEST_F(ToolCommands, ReportsEachDamageWithTheLaunchersCode) {
 
     WriteBytes(b(), {1, 2});
     run = WithFiles("check");
-    EXPECT_NE(run.err.find("error code 1.14.0"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("error code 1.14.0 (blob empty)"), std::string::npos) << run.err;
+}
+
+TEST_F(ToolCommands, ChecksOnlyTheFirstRecordOfARepeatedPath) {
+    // A start files the first record of a path and never reads a later one, damaged or not.
+    std::vector<PayloadRecord> records(2, {L"Sub", L"x.dll", {}});
+    std::string error;
+    ASSERT_TRUE(CompressContent(TextBytes(500, 1), 3, records[0].packed, error)) << error;
+    records[1].packed = records[0].packed;
+    records[1].packed.compressedCrc ^= 1;
+    PayloadBytes bytes;
+    ASSERT_TRUE(BuildPayload(records, bytes, error)) << error;
+    WriteBytes(m(), bytes.manifest);
+    WriteBytes(b(), bytes.blob);
+    const ToolRun run = WithFiles("check");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("warning: 1 records repeat the path"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("check: ok, 1 files, 500 bytes"), 0u) << run.out;
 }
 
 TEST_F(ToolCommands, ReadsThePayloadOutOfAnExecutable) {
