@@ -1,13 +1,22 @@
 // check: the launcher's own checks on its payload, then every entry decompressed, so a payload
 // that passes here cannot fail a first start on its resources.
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "Packer/CodeText.h"
 #include "Packer/Commands.h"
 #include "Packer/PackTool.h"
+#include "Packer/FolderScan.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
 #include "payload/ManifestRecords.h"
 #include "payload/PayloadCodes.h"
 #include "payload/PayloadVerify.h"
+#include "workdir/PathRules.h"
+#include "workdir/UnsafeRecords.h"
 
 namespace {
 
@@ -21,8 +30,34 @@ constexpr const char* CheckHelp =
     "checksums. The first failure is printed as the three-part error code a launcher would\n"
     "show, followed by a short name for the step that failed where the code carries one. A\n"
     "decompression failure is given with stage 7, as on a first start (the file is missing);\n"
-    "a start that finds the file with other content would show stage 6 instead.\n"
+    "a start that finds the file with other content would show stage 6 instead. A record whose\n"
+    "path a start refuses (an element such as \".\", \"Config.ini.\", a device name or a control\n"
+    "character) and two records that differ only in letter case are failures too.\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
+
+// Finds the two records of lowest index whose paths are the same file on Windows but differ in
+// letter case.
+std::optional<std::pair<const PayloadEntry*, const PayloadEntry*>> CaseTwins(
+    const PendingEntries& entries) {
+    std::vector<const PayloadEntry*> ordered;
+    for (const auto& [path, entry] : entries) {
+        ordered.push_back(entry.get());
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const PayloadEntry* a, const PayloadEntry* b) { return a->index < b->index; });
+    std::map<std::wstring, const PayloadEntry*> byFolded;
+    for (const PayloadEntry* entry : ordered) {
+        std::wstring folded;
+        for (const std::wstring_view element : PathElements(entry->relativePath)) {
+            folded += FoldNameCase(element) + L"\\";
+        }
+        const auto [it, inserted] = byFolded.emplace(folded, entry);
+        if (!inserted) {
+            return std::make_pair(it->second, entry);
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -38,6 +73,22 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
         err << "nimbrel-pack check: corrupt payload; a launcher shows error code "
             << ErrorCodeWithName(*failure) << "\n";
+        return PackExit::Rejected;
+    }
+    if (const PayloadEntry* unsafe = FirstUnsafeRecord(entries)) {
+        err << "nimbrel-pack check: record " << unsafe->index << " ("
+            << PrintableUtf8(unsafe->relativePath)
+            << "): " << UnsafeRecordPathReason(unsafe->folder, unsafe->name)
+            << "; a start refuses the payload, changes nothing and shows the write-file-failed "
+               "box\n";
+        return PackExit::Rejected;
+    }
+    if (const auto twins = CaseTwins(entries)) {
+        err << "nimbrel-pack check: records " << twins->first->index << " ("
+            << PrintableUtf8(twins->first->relativePath) << ") and " << twins->second->index << " ("
+            << PrintableUtf8(twins->second->relativePath)
+            << ") differ only in letter case; Windows keeps one file for both, which every start "
+               "rewrites\n";
         return PackExit::Rejected;
     }
     // In manifest order, decompress the record a start files for each path: the first with it.

@@ -123,6 +123,24 @@ std::string Utf16ToUtf8(std::wstring_view text) {
     return out;
 }
 
+std::string PrintableUtf8(std::wstring_view text) {
+    std::string out;
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && static_cast<std::uint32_t>(text[i]) >= 0x20) {
+            continue;
+        }
+        out += Utf16ToUtf8(text.substr(plain, i - plain));
+        if (i < text.size()) {
+            constexpr char digits[] = "0123456789ABCDEF";
+            const auto unit = static_cast<std::uint32_t>(text[i]);
+            out += {'\\', 'x', digits[unit >> 4], digits[unit & 0xF]};
+        }
+        plain = i + 1;
+    }
+    return out;
+}
+
 #ifdef _WIN32
 
 std::optional<std::wstring> PathToUtf16(const std::filesystem::path& path) {

@@ -15,6 +15,10 @@ std::optional<std::wstring> Utf8ToUtf16(std::string_view text);
 // Converts UTF-16 code units to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::wstring_view text);
 
+// Gives text as UTF-8 for a message, with each code unit below 0x20 shown as \xNN so that a
+// name holding NUL or a line break stays visible and on one line.
+std::string PrintableUtf8(std::wstring_view text);
+
 // Gives a file-system name or path as UTF-16 code units. Returns nothing when a host name is
 // not valid UTF-8 (such a name has no UTF-16 spelling).
 std::optional<std::wstring> PathToUtf16(const std::filesystem::path& path);

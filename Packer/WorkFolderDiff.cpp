@@ -122,7 +122,7 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
     if (const PayloadEntry* unsafe = FirstUnsafeRecord(entries)) {
         FolderDiff refused;
         refused.notes.push_back(
-            "record " + std::to_string(unsafe->index) + " (" + Utf16ToUtf8(unsafe->relativePath) +
+            "record " + std::to_string(unsafe->index) + " (" + PrintableUtf8(unsafe->relativePath) +
             "): " + std::string(UnsafeRecordPathReason(unsafe->folder, unsafe->name)) +
             "; a start changes nothing and ends with the write-file-failed report");
         return refused;

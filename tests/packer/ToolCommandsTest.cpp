@@ -114,6 +114,31 @@ TEST_F(ToolCommands, ChecksOnlyTheFirstRecordOfARepeatedPath) {
     EXPECT_EQ(run.out.find("check: ok, 1 files, 500 bytes"), 0u) << run.out;
 }
 
+// What a start refuses or rewrites every time is a failed check, named by record and reason.
+TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwins) {
+    const auto check = [&](std::vector<PayloadRecord> records) {
+        std::string error;
+        for (PayloadRecord& record : records) {
+            EXPECT_TRUE(CompressContent(TextBytes(10, 1), 3, record.packed, error)) << error;
+        }
+        PayloadBytes bytes;
+        EXPECT_TRUE(BuildPayload(records, bytes, error)) << error;
+        WriteBytes(m(), bytes.manifest);
+        WriteBytes(b(), bytes.blob);
+        return WithFiles("check");
+    };
+    ToolRun run = check({{L"", L"a.txt", {}}, {L"Plugins", L"nul.txt", {}}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("record 1 (Plugins\\nul.txt): the name is a reserved Windows device"),
+              std::string::npos)
+        << run.err;
+    run = check({{L"Sub", L"A.dll", {}}, {L"a", L"b", {}}, {L"sub", L"a.DLL", {}}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("records 0 (Sub\\A.dll) and 2 (sub\\a.DLL) differ only in letter case"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST_F(ToolCommands, ReadsThePayloadOutOfAnExecutable) {
     const auto exe = root / "Launcher.exe";
     WriteBytes(exe, MakePeImage({{48978, 1033, ReadBytes(m())}, {19266, 1033, ReadBytes(b())}}));
