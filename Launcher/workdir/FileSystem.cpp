@@ -12,6 +12,29 @@ bool IsNotFound(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Only symbolic links and mount points (junctions) are links. Other reparse points, such as
+// cloud-file placeholders and deduplicated files, are ordinary files and folders.
+bool IsLinkTag(DWORD attributes, DWORD tag) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+// Tells whether the item at path, whose attributes are given, is a link; the reparse tag comes
+// from the item's directory entry.
+bool IsLinkAt(const std::wstring& path, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return false;
+    }
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        return true;  // unknown: treated as a link, which is never followed or emptied
+    }
+    FindClose(find);
+    return IsLinkTag(data.dwFileAttributes, data.dwReserved0);
+}
+
 bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -54,7 +77,7 @@ bool ListDirectory(const std::wstring& folder, std::vector<ListedItem>& items) {
         ListedItem item;
         item.fullPath = JoinPath(folder, data.cFileName);
         item.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        item.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        item.isLink = IsLinkTag(data.dwFileAttributes, data.dwReserved0);
         items.push_back(std::move(item));
     } while (FindNextFileW(find, &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
@@ -82,7 +105,7 @@ std::optional<bool> IsDirectoryFollowingLinks(const std::wstring& path) {
         }
         return std::nullopt;
     }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    if (!IsLinkAt(path, attributes)) {
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
     // Opening without FILE_FLAG_OPEN_REPARSE_POINT reaches the link's target.
@@ -120,8 +143,7 @@ bool RemoveSingle(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    const bool isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (!isLink) {
+    if (!IsLinkAt(path, attributes)) {
         ResetAttributes(path);
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -138,8 +160,8 @@ RemovalResult RemoveTree(const std::wstring& path) {
         result.ok = IsNotFound(GetLastError());
         return result;
     }
-    const bool realDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                               (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    const bool realDirectory =
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLinkAt(path, attributes);
     if (realDirectory) {
         std::vector<ListedItem> children;
         result.ok = ListDirectory(path, children);

@@ -14,7 +14,7 @@
 struct ListedItem {
     std::wstring fullPath;
     bool isDirectory = false;  // the item itself is a directory (a link to one counts too)
-    bool isLink = false;       // a symbolic link, junction or other reparse point
+    bool isLink = false;       // a symbolic link or junction; other reparse points are not links
 };
 
 // Appends the immediate entries of folder (without "." and "..") to items, in the order the

@@ -78,6 +78,27 @@ def check_header_and_imports(exe, objdump, machine):
             fail(f"imports {dll}, which is not a system DLL")
 
 
+# Optional header DllCharacteristics and section flags of the mitigations every image must carry.
+DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x40, 0x100, 0x20
+SECTION_EXECUTE, SECTION_WRITE = 0x20000000, 0x80000000
+
+
+def check_mitigations(image):
+    """ASLR and DEP on, relocations present (ASLR can move the image), no section both writable
+    and executable, and on PE32+ the high-entropy address space."""
+    wanted = [(DYNAMIC_BASE, "DYNAMIC_BASE (ASLR)"), (NX_COMPAT, "NX_COMPAT (DEP)")]
+    if image.pe32_plus:
+        wanted.append((HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA"))
+    for bit, name in wanted:
+        if not image.dll_characteristics & bit:
+            fail(f"{name} is not set")
+    if image.relocation_size == 0:
+        fail("no base relocations: the image cannot be moved")
+    for name, flags in image.section_flags:
+        if flags & SECTION_EXECUTE and flags & SECTION_WRITE:
+            fail(f"section {name} is both writable and executable")
+
+
 class Image:
     """A PE file's bytes with its sections, enough to follow RVAs."""
 
@@ -92,12 +113,18 @@ class Image:
         if magic not in (0x10B, 0x20B):
             raise ValueError("not a PE32 or PE32+ optional header")
         directories = optional + (96 if magic == 0x10B else 112)
+        self.pe32_plus = magic == 0x20B
+        self.dll_characteristics = struct.unpack_from("<H", data, optional + 70)[0]
         self.resource_rva, self.resource_size = struct.unpack_from("<II", data,
                                                                    directories + 2 * 8)
+        self.relocation_size = struct.unpack_from("<I", data, directories + 5 * 8 + 4)[0]
         self.sections = []
+        self.section_flags = []
         table = optional + optional_size
         for i in range(sections):
             size, rva, raw_size, raw = struct.unpack_from("<IIII", data, table + 40 * i + 8)
+            name = data[table + 40 * i:table + 40 * i + 8].rstrip(b"\0").decode("latin-1")
+            self.section_flags.append((name, struct.unpack_from("<I", data, table + 40 * i + 36)[0]))
             self.sections.append((rva, max(size, raw_size), raw))
 
     def at(self, rva, length):
@@ -330,6 +357,11 @@ def main():
         print(f"{args.exe}: no such file")
         return 1
     check_header_and_imports(args.exe, args.objdump, args.machine)
+    try:
+        with open(args.exe, "rb") as f:
+            check_mitigations(Image(f.read()))
+    except (ValueError, struct.error) as error:
+        fail(f"cannot read the headers: {error}")
     if args.icon:
         try:
             check_resources(args.exe, args.icon, args.app_manifest, args.payload_manifest,
