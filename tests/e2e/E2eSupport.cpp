@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -59,4 +61,31 @@ std::map<std::wstring, std::string> FolderSnapshot(const std::filesystem::path& 
         items[relative] = item.is_directory() ? "<folder>" : ReadAll(item.path());
     }
     return items;
+}
+
+std::wstring PayloadSource() {
+    return TestProgramDirectory() + L"\\full-payload";
+}
+
+void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact) {
+    const auto source = FolderSnapshot(PayloadSource());
+    const auto extracted = FolderSnapshot(folder);
+    int files = 0;
+    for (const auto& [relative, bytes] : source) {
+        if (bytes == "<folder>") {
+            continue;
+        }
+        ++files;
+        const auto found = extracted.find(relative);
+        ASSERT_NE(found, extracted.end()) << relative;
+        EXPECT_TRUE(found->second == bytes) << relative;
+    }
+    EXPECT_GE(files, 40);
+    if (exact) {
+        for (const auto& [relative, bytes] : extracted) {
+            EXPECT_TRUE(source.count(relative) != 0 ||
+                        std::filesystem::path(relative).filename() == L"Config.ini")
+                << "not in the payload: " << relative;
+        }
+    }
 }

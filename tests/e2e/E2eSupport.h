@@ -30,3 +30,10 @@ void WriteAll(const std::filesystem::path& path, const std::string& bytes);
 // Every item below root by relative path: a file's bytes, or "<folder>" for a folder. Two
 // snapshots are equal when nothing below root was added, removed or changed.
 std::map<std::wstring, std::string> FolderSnapshot(const std::filesystem::path& root);
+
+// The folder the full launcher's payload was packed from: TestProgramDirectory()\full-payload.
+std::wstring PayloadSource();
+
+// Fails the test for every payload file that is missing or differs below folder; with exact,
+// also for every file there that the payload does not hold, except any Config.ini.
+void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact = false);

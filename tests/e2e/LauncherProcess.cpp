@@ -69,21 +69,36 @@ std::vector<wchar_t> EnvironmentBlock(const LaunchOptions& options) {
 
 }  // namespace
 
-HANDLE StartProcess(const std::wstring& exe, const LaunchOptions& options) {
+namespace {
+
+PROCESS_INFORMATION Start(const std::wstring& exe, const LaunchOptions& options, DWORD flags) {
     std::wstring commandLine = L"\"" + exe + L"\" --ignored-argument";
     std::vector<wchar_t> environment = EnvironmentBlock(options);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(
-            exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-            environment.data(),
+            exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+            CREATE_UNICODE_ENVIRONMENT | flags, environment.data(),
             options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str(), &startup,
             &process)) {
-        return nullptr;
+        return {};
     }
-    CloseHandle(process.hThread);
+    return process;
+}
+
+}  // namespace
+
+HANDLE StartProcess(const std::wstring& exe, const LaunchOptions& options) {
+    const PROCESS_INFORMATION process = Start(exe, options, 0);
+    if (process.hThread != nullptr) {
+        CloseHandle(process.hThread);
+    }
     return process.hProcess;
+}
+
+PROCESS_INFORMATION StartSuspended(const std::wstring& exe, const LaunchOptions& options) {
+    return Start(exe, options, CREATE_SUSPENDED);
 }
 
 HWND WaitForBox(DWORD processId, DWORD timeoutMs) {

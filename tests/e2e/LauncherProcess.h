@@ -29,6 +29,10 @@ LaunchResult RunLauncher(const std::wstring& exe, const LaunchOptions& options =
 // Starts exe and returns its process handle at once (the caller closes it).
 HANDLE StartProcess(const std::wstring& exe, const LaunchOptions& options = {});
 
+// Starts exe with its first thread suspended, so that several can be let go at the same moment;
+// the caller resumes hThread and closes both handles. hProcess is null on failure.
+PROCESS_INFORMATION StartSuspended(const std::wstring& exe, const LaunchOptions& options = {});
+
 // Waits for a "Nimbrel Hub" box of the given process for at most timeoutMs; null if none came.
 HWND WaitForBox(DWORD processId, DWORD timeoutMs);
 std::wstring BoxText(HWND box);

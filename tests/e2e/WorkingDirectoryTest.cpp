@@ -20,10 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::wstring PayloadSource() {
-    return TestProgramDirectory() + L"\\full-payload";
-}
-
 // Relative path -> last write time of every file below root.
 std::map<std::wstring, fs::file_time_type> FileTimes(const fs::path& root) {
     std::map<std::wstring, fs::file_time_type> times;
@@ -33,22 +29,6 @@ std::map<std::wstring, fs::file_time_type> FileTimes(const fs::path& root) {
         }
     }
     return times;
-}
-
-// Fails the test for every payload file that is missing or differs below folder.
-void ExpectPayloadExtracted(const fs::path& folder) {
-    int files = 0;
-    for (const auto& item : fs::recursive_directory_iterator(PayloadSource())) {
-        if (!item.is_regular_file()) {
-            continue;
-        }
-        ++files;
-        const fs::path relative = fs::relative(item.path(), PayloadSource());
-        const fs::path extracted = folder / relative;
-        ASSERT_TRUE(fs::exists(extracted)) << extracted.string();
-        EXPECT_EQ(ReadAll(extracted), ReadAll(item.path())) << relative.string();
-    }
-    EXPECT_GE(files, 40);
 }
 
 class WorkingDirectory : public ::testing::Test {

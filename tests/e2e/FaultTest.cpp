@@ -1,0 +1,166 @@
+// The launcher under faults a user can cause: killed in the middle of a first start, started
+// ten times at once, and started again and again while the application runs. Nothing the user
+// owns is lost, and the folder always comes right at the next normal start.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "E2eSupport.h"
+#include "LauncherProcess.h"
+#include "SampleReport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* UserSettings = "[user]\r\nvolume=7\r\n";
+
+class Faults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveTree(UserWorkingDirectory());
+        DeleteFileW(log.c_str());
+        options.environment = {{L"NIMBREL_SAMPLE_LOG", log},
+                               {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"200"}};
+    }
+    void TearDown() override {
+        WaitForSampleExit(log, 10000);
+        DeleteFileW(log.c_str());
+        RemoveTree(UserWorkingDirectory());
+    }
+
+    // Lets the sample application that a start launched (it ended with 0) end before the next
+    // start; its log may not even exist yet when the launcher has ended.
+    void WaitForApplication(long launcherExit) {
+        if (launcherExit == 0 || fs::exists(log)) {
+            EXPECT_TRUE(WaitForSampleExit(log, 10000));
+        }
+        DeleteFileW(log.c_str());
+    }
+
+    const std::wstring log = TestProgramDirectory() + L"\\fault-sample.log";
+    LaunchOptions options;
+};
+
+// Counts payload files below folder that are there but short: a kill that landed mid-write.
+int ShortFiles(const fs::path& folder) {
+    int count = 0;
+    const auto extracted = FolderSnapshot(folder);
+    for (const auto& [relative, bytes] : FolderSnapshot(PayloadSource())) {
+        const auto found = extracted.find(relative);
+        if (bytes != "<folder>" && found != extracted.end() &&
+            found->second.size() < bytes.size()) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
+    const fs::path folder = UserWorkingDirectory();
+    const LaunchResult timed = RunLauncher(CaseLauncher(L"full"), options);
+    ASSERT_EQ(timed.exitCode, 0);
+    WaitForApplication(timed.exitCode);
+    const auto lastMs = static_cast<int>(timed.seconds * 1000);
+
+    const unsigned seed = std::random_device{}();
+    std::printf("interrupted starts: seed %u, a whole start takes %d ms\n", seed, lastMs);
+    std::mt19937 random(seed);
+    int midWrite = 0;
+    int partial = 0;
+    for (int round = 0; round < 30; ++round) {
+        RemoveTree(folder.wstring());
+        WriteAll(folder / L"Config.ini", UserSettings);
+        const HANDLE launcher = StartProcess(CaseLauncher(L"full"), options);
+        ASSERT_NE(launcher, nullptr);
+        Sleep(std::uniform_int_distribution<DWORD>(static_cast<DWORD>(lastMs / 4),
+                                                   static_cast<DWORD>(lastMs))(random));
+        TerminateProcess(launcher, 1);
+        WaitForSingleObject(launcher, 10000);
+        DWORD code = 1;
+        GetExitCodeProcess(launcher, &code);
+        CloseHandle(launcher);
+        WaitForApplication(static_cast<long>(code));
+        const int shortFiles = ShortFiles(folder);
+        midWrite += shortFiles > 0 ? 1 : 0;
+        partial += FolderSnapshot(folder).size() < FolderSnapshot(PayloadSource()).size() ? 1 : 0;
+
+        const LaunchResult again = RunLauncher(CaseLauncher(L"full"), options);
+        ASSERT_EQ(again.exitCode, 0) << "round " << round;
+        WaitForApplication(again.exitCode);
+        ExpectPayloadExtracted(folder, true);
+        EXPECT_EQ(ReadAll(folder / L"Config.ini"), UserSettings) << "round " << round;
+    }
+    std::printf("interrupted starts: 30 kills, %d left a short file, %d left files missing\n",
+                midWrite, partial);
+}
+
+TEST_F(Faults, TenLaunchersAtOnceLetOneGoOnAndEndTheRestWithMinus1000) {
+    std::vector<PROCESS_INFORMATION> launchers;
+    for (int i = 0; i < 10; ++i) {
+        launchers.push_back(StartSuspended(CaseLauncher(L"full"), options));
+        ASSERT_NE(launchers.back().hProcess, nullptr);
+    }
+    for (const PROCESS_INFORMATION& launcher : launchers) {
+        ResumeThread(launcher.hThread);
+    }
+    std::map<long, int> codes;
+    for (const PROCESS_INFORMATION& launcher : launchers) {
+        ASSERT_EQ(WaitForSingleObject(launcher.hProcess, 30000), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForBox(launcher.dwProcessId, 0), nullptr);
+        DWORD code = 0;
+        GetExitCodeProcess(launcher.hProcess, &code);
+        ++codes[static_cast<long>(code)];
+        CloseHandle(launcher.hThread);
+        CloseHandle(launcher.hProcess);
+    }
+    std::printf("crowd start: exit codes");
+    for (const auto& [code, count] : codes) {
+        std::printf(" %ld x%d", code, count);
+        EXPECT_TRUE(code == 0 || code == -1000) << code;
+    }
+    std::printf("\n");
+    EXPECT_GE(codes[0], 1);
+    WaitForApplication(0);
+    ExpectPayloadExtracted(UserWorkingDirectory(), true);
+}
+
+TEST_F(Faults, RunningApplicationGetsOneActivationPerLauncherAndTheFolderStays) {
+    const LaunchResult first = RunLauncher(CaseLauncher(L"full"), options);
+    ASSERT_EQ(first.exitCode, 0);
+    WaitForApplication(first.exitCode);
+    const auto before = FolderSnapshot(UserWorkingDirectory());
+    LaunchOptions application = options;
+    application.environment[1].second = L"60000";
+    const HANDLE running = StartProcess(PayloadSource() + L"\\Nimbrel.exe", application);
+    ASSERT_NE(running, nullptr);
+    ASSERT_TRUE(WaitForSampleReady(log, 15000));
+
+    for (int i = 0; i < 10; ++i) {
+        const LaunchResult result = RunLauncher(CaseLauncher(L"full"));
+        EXPECT_EQ(result.exitCode, -2000) << i;
+        EXPECT_FALSE(result.boxShown);
+    }
+    // Posted messages arrive in their own time; wait for them, then for any stragglers.
+    for (int wait = 0; wait < 100 && ReadSampleReport(log).activations < 10; ++wait) {
+        Sleep(100);
+    }
+    Sleep(300);
+    const SampleReport report = ReadSampleReport(log);
+    EXPECT_EQ(report.activations, 10) << ReadAll(log);
+    EXPECT_EQ(report.otherActivations, 0);
+    EXPECT_EQ(FolderSnapshot(UserWorkingDirectory()), before);
+    TerminateProcess(running, 0);
+    WaitForSingleObject(running, 5000);
+    CloseHandle(running);
+    DeleteFileW(log.c_str());
+}
+
+}  // namespace
