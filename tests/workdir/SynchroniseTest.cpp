@@ -6,10 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "WorkdirTestSupport.h"
 #include "payload/Crc32c.h"
 #include "workdir/FileChecksum.h"
 #include "workdir/FileSystem.h"
+#include "workdir/PathRules.h"
+#include "workdir/UnsafeRecords.h"
 
 namespace {
 
@@ -236,5 +247,133 @@ TEST_F(FileChecksumTest, GivesNothingWhenReadFailsPartWay) {
         GTEST_SKIP() << "byte-range locks do not stop reads here";
     }
 }
+
+// Payloads with names drawn from a hostile alphabet, each against a folder holding Config.ini
+// files and a stray, with a folder beside it: either the start refuses the payload and nothing
+// changed, or it went on and every Config.ini the payload does not name and everything beside
+// the folder is intact. Each round is a test of its own, run in a child process that may end
+// with a report. The child runs the round's body again up to that point, so the seed (through
+// the environment) and the round's folder (named by seed and round) are the same in both.
+class HostileNames : public testing::TestWithParam<int> {};
+
+std::uint32_t HostileSeed() {
+    wchar_t text[16] = {};
+    if (GetEnvironmentVariableW(L"NIMBREL_HOSTILE_SEED", text, 16) == 0) {
+        const auto seed = static_cast<std::uint32_t>(GetTickCount64());
+        SetEnvironmentVariableW(L"NIMBREL_HOSTILE_SEED", std::to_wstring(seed).c_str());
+        std::printf("hostile names: seed %u (NIMBREL_HOSTILE_SEED repeats a run)\n", seed);
+        return seed;
+    }
+    return static_cast<std::uint32_t>(std::wcstoul(text, nullptr, 10));
+}
+
+std::map<std::wstring, Bytes> Snapshot(const std::wstring& folder) {
+    std::map<std::wstring, Bytes> items;
+    for (const ListedItem& item : ListTree(folder)) {
+        items[item.fullPath] =
+            item.isDirectory ? Bytes{1} : ReadFileBytes(item.fullPath).value_or(Bytes{2});
+    }
+    return items;
+}
+
+// Tells whether a payload path takes the place of a Config.ini on a case-blind file system: it
+// names the file itself, a folder above it (a file goes where the folder was), or goes through
+// it (a folder goes where the file was). The writer clears such places by design.
+bool TakesThePlaceOf(const std::wstring& payloadPath, const std::wstring& config) {
+    const auto a = PathElements(payloadPath);
+    const auto b = PathElements(config);
+    for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k) {
+        if (_wcsicmp(std::wstring(a[k]).c_str(), std::wstring(b[k]).c_str()) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
+    const std::uint32_t seed = HostileSeed();
+    std::mt19937 random(seed + static_cast<std::uint32_t>(GetParam()));
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const std::wstring root = JoinPath(
+        temp, L"nimbrel-hostile-" + std::to_wstring(seed) + L"-" + std::to_wstring(GetParam()));
+    RemoveTree(root);
+    const std::wstring work = JoinPath(root, L"Nimbrel");
+    const std::wstring beside = JoinPath(root, L"Beside");
+    const std::vector<std::wstring> configs = {L"Config.ini", L"Plugins\\Config.ini",
+                                               L"a\\b\\Config.ini"};
+    for (const std::wstring& config : configs) {
+        MakeDirectories(JoinPath(work, config.substr(0, config.rfind(L'\\') + 1)));
+        WriteFileBytes(JoinPath(work, config), TextBytes("[user]\r\n"));
+    }
+    WriteFileBytes(JoinPath(work, L"stray.txt"), TextBytes("stray"));
+    MakeDirectories(beside);
+    WriteFileBytes(JoinPath(beside, L"sentinel.txt"), TextBytes("sentinel"));
+
+    const std::vector<std::wstring> pieces = {L".",
+                                              L"..",
+                                              L" ",
+                                              std::wstring(1, L'\0'),
+                                              L"\x1F",
+                                              L"NUL",
+                                              L"com1.txt",
+                                              L"Aux .log",
+                                              L"Config.ini",
+                                              L"config.INI",
+                                              L"Config.ini.",
+                                              L"a.",
+                                              L"b ",
+                                              L"Plugins",
+                                              L"plugins",
+                                              L"a",
+                                              L"b",
+                                              L"x.dll",
+                                              L"X.DLL",
+                                              std::wstring(1, static_cast<wchar_t>(0xD800)),
+                                              L"..\\Beside",
+                                              L"a:b",
+                                              L"\u00E9t\u00E9",
+                                              std::wstring(60, L'n')};
+    const auto pick = [&] {
+        return pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+    };
+    PendingEntries entries;
+    const int records = std::uniform_int_distribution<int>(1, 4)(random);
+    for (int index = 0; index < records; ++index) {
+        std::wstring folder;
+        for (int depth = std::uniform_int_distribution<int>(0, 3)(random); depth > 0; --depth) {
+            folder += (folder.empty() ? L"" : L"\\") + pick();
+        }
+        const std::wstring name = random() % 4 == 0 ? pick() + pick() : pick();
+        const auto entry = MakeEntry(folder, name, TextBytes("payload"), index);
+        entries.emplace(entry->relativePath, entry);
+    }
+    const auto before = Snapshot(work);
+    const auto besideBefore = Snapshot(beside);
+    const bool unsafe = FirstUnsafeRecord(entries) != nullptr;
+
+    EXPECT_EXIT(
+        {
+            SynchroniseWorkingDirectory(work, entries);
+            std::exit(0);
+        },
+        [&](int code) { return code == -100 || (!unsafe && code == 0); }, "");
+    EXPECT_EQ(Snapshot(beside), besideBefore);
+    if (unsafe) {
+        EXPECT_EQ(Snapshot(work), before);
+    } else {
+        for (const std::wstring& config : configs) {
+            const bool taken = std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {
+                return TakesThePlaceOf(entry.first, config);
+            });
+            if (!taken) {
+                EXPECT_EQ(ReadFileBytes(JoinPath(work, config)), TextBytes("[user]\r\n")) << config;
+            }
+        }
+    }
+    RemoveTree(root);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rounds, HostileNames, testing::Range(0, 200));
 
 }  // namespace
