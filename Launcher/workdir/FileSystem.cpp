@@ -13,10 +13,12 @@ bool IsNotFound(DWORD error) {
 }
 
 // Only symbolic links and mount points (junctions) are links. Other reparse points, such as
-// cloud-file placeholders and deduplicated files, are ordinary files and folders.
+// cloud-file placeholders and deduplicated files, are ordinary files and folders. A reparse point
+// whose tag the listing does not give (Wine gives none for the host's links) stays a link, the
+// side that never follows or empties it.
 bool IsLinkTag(DWORD attributes, DWORD tag) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+           (tag == 0 || tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
 }
 
 // Tells whether the item at path, whose attributes are given, is a link; the reparse tag comes

@@ -38,7 +38,12 @@ protected:
 
     // Lets the sample application that a start launched (it ended with 0) end before the next
     // start; its log may not even exist yet when the launcher has ended.
+    // A launcher killed just after it started the application ended with the kill's code, so
+    // a short while is given for such an application's log to appear.
     void WaitForApplication(long launcherExit) {
+        for (int wait = 0; launcherExit != 0 && wait < 10 && !fs::exists(log); ++wait) {
+            Sleep(100);
+        }
         if (launcherExit == 0 || fs::exists(log)) {
             EXPECT_TRUE(WaitForSampleExit(log, 10000));
         }
