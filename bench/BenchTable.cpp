@@ -27,6 +27,11 @@ void PrintFigure(const std::string& what, const std::vector<double>& values,
 void PrintRatio(const std::string& what, const std::vector<double>& values, bool atMost,
                 double goal) {
     const Spread spread = SpreadOf(values);
+    if (goal <= 0) {
+        std::printf("| %s | %.2f | %.2f | %.2f | ratio | |\n", what.c_str(), spread.median,
+                    spread.minimum, spread.maximum);
+        return;
+    }
     const bool met = atMost ? spread.median <= goal : spread.median >= goal;
     std::printf("| %s | %.2f | %.2f | %.2f | ratio | %s %.2f: %s |\n", what.c_str(), spread.median,
                 spread.minimum, spread.maximum, atMost ? "<=" : ">=", goal,

@@ -17,6 +17,7 @@ Spread SpreadOf(std::vector<double> values);
 void PrintFigure(const std::string& what, const std::vector<double>& values,
                  const std::string& unit);
 
-// Prints the ratio's row with its goal ("<= 1.3" or ">= 0.85") and whether the median meets it.
+// Prints the ratio's row with its goal ("<= 1.3" or ">= 0.85") and whether the median meets it;
+// a goal of 0 prints the ratio alone.
 void PrintRatio(const std::string& what, const std::vector<double>& values, bool atMost,
                 double goal);

@@ -4,6 +4,7 @@
 
 #include <zstd.h>
 
+#include <memory>
 #include <set>
 
 #include "payload/Crc32c.h"
@@ -86,6 +87,19 @@ std::uint64_t DecodeOnly(const std::vector<FloorFile>& files, std::vector<std::u
     for (const FloorFile& file : files) {
         sum += ZSTD_decompress(buffer.data(), file.contentSize, file.compressedData,
                                file.compressedSize);
+    }
+    return sum;
+}
+
+std::uint64_t DecodeWithCopyAndChecksums(const std::vector<FloorFile>& files) {
+    std::uint64_t sum = 0;
+    for (const FloorFile& file : files) {
+        const std::vector<std::uint8_t> copy(file.compressedData,
+                                             file.compressedData + file.compressedSize);
+        sum += Crc32c(0, copy.data(), copy.size());
+        const std::unique_ptr<std::uint8_t[]> content(new std::uint8_t[file.contentSize]);
+        sum += ZSTD_decompress(content.get(), file.contentSize, copy.data(), copy.size());
+        sum += Crc32c(0, content.get(), file.contentSize);
     }
     return sum;
 }

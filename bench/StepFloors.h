@@ -27,6 +27,11 @@ std::uint64_t ReadAndChecksum(const std::wstring& root, const std::vector<FloorF
 // making each folder once. No checksum, no check of what stands there.
 std::uint64_t DecodeAndWrite(const std::wstring& root, const std::vector<FloorFile>& files);
 
+// What decoding one file must do at least when the frame is first copied into a buffer of its
+// own, both checksums are taken and the file gets a new buffer of its full size: the same as
+// DecodeOnly plus that work, each buffer released after its file.
+std::uint64_t DecodeWithCopyAndChecksums(const std::vector<FloorFile>& files);
+
 // ZSTD_decompress of every frame into buffer, which the caller sizes for the largest file and
 // touches beforehand, so that only decoding is timed.
 std::uint64_t DecodeOnly(const std::vector<FloorFile>& files, std::vector<std::uint8_t>& buffer);
