@@ -26,8 +26,10 @@ def run(command, cwd=None):
 
 
 def wait_for_children(marker=b"Nimbrel.exe", limit=5.0):
-    """Waits until no process's command line names the child, so that a child still starting
-    does not load the next timed run."""
+    """Waits until no process of this Wine prefix names the child on its command line, so that
+    a child still starting does not load the next timed run. Other prefixes' programs (other
+    users of the machine) are not waited for."""
+    prefix = b"WINEPREFIX=" + os.environ.get("WINEPREFIX", "").encode()
     deadline = time.monotonic() + limit
     while time.monotonic() < deadline:
         busy = False
@@ -36,7 +38,10 @@ def wait_for_children(marker=b"Nimbrel.exe", limit=5.0):
                 continue
             try:
                 with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    busy = marker in f.read()
+                    if marker not in f.read():
+                        continue
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    busy = prefix in f.read().split(b"\0")
             except OSError:
                 continue
             if busy:
