@@ -80,6 +80,14 @@ def ratio_row(what, values, goal):
     row(what, values, "ratio", f"<= {goal:.2f}: {met}")
 
 
+def best_row(what, starts, floors, yardsticks, goal):
+    """The ratio from the fastest run of each: other jobs on the machine only ever add time, so
+    the minimum is the figure they disturb least."""
+    value = (min(starts) - min(floors)) / min(yardsticks)
+    met = "met" if value <= goal else "not met"
+    print(f"| {what} | {value:.2f} | | | ratio | <= {goal:.2f}: {met} |")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--wine", required=True, help="Wine loader")
@@ -156,11 +164,15 @@ def main():
     row(f"{label}launcher's own work, warm (start minus floor)", figures["warm own"], "ms")
     row(f"{label}native `rsync -a -c --delete`, same files, warm", figures["rsync"], "ms")
     ratio_row(f"{label}warm: (start - floor) / rsync", figures["warm ratio"], 0.3)
+    best_row(f"{label}warm, fastest runs: (start - floor) / rsync", figures["warm"],
+             figures["warm floor"], figures["rsync"], 0.3)
     row(f"{label}start, empty folder", figures["first"], "ms")
     row(f"{label}floor, in the same pairs", figures["first floor"], "ms")
     row(f"{label}launcher's own work, first (start minus floor)", figures["first own"], "ms")
     row(f"{label}native `tar --zstd -xf`, same files, first", figures["tar"], "ms")
     ratio_row(f"{label}first: (start - floor) / tar", figures["first ratio"], 0.6)
+    best_row(f"{label}first, fastest runs: (start - floor) / tar", figures["first"],
+             figures["first floor"], figures["tar"], 0.6)
     row(f"{label}peak memory, first start", figures["first peak"], "MiB")
     row(f"{label}peak memory, warm start", figures["warm peak"], "MiB")
     row(f"{label}peak memory, floor", figures["floor peak"], "MiB")
