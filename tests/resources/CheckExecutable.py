@@ -99,6 +99,14 @@ def check_mitigations(image):
             fail(f"section {name} is both writable and executable")
 
 
+def check_mappable(image):
+    """Sections laid out in the file as in memory, so that the loader can map the image instead
+    of reading it (Wine copies an image whose file alignment is smaller, payload and all)."""
+    if image.file_alignment != image.section_alignment:
+        fail(f"file alignment {image.file_alignment:#x} differs from section alignment "
+             f"{image.section_alignment:#x}: the image cannot be mapped")
+
+
 class Image:
     """A PE file's bytes with its sections, enough to follow RVAs."""
 
@@ -115,6 +123,8 @@ class Image:
         directories = optional + (96 if magic == 0x10B else 112)
         self.pe32_plus = magic == 0x20B
         self.dll_characteristics = struct.unpack_from("<H", data, optional + 70)[0]
+        self.section_alignment, self.file_alignment = struct.unpack_from("<II", data,
+                                                                         optional + 32)
         self.resource_rva, self.resource_size = struct.unpack_from("<II", data,
                                                                    directories + 2 * 8)
         self.relocation_size = struct.unpack_from("<I", data, directories + 5 * 8 + 4)[0]
@@ -351,6 +361,8 @@ def main():
     parser.add_argument("--app-manifest")
     parser.add_argument("--payload-manifest", default="")
     parser.add_argument("--payload-blob", default="")
+    parser.add_argument("--mappable", action="store_true",
+                        help="also require file alignment equal to section alignment")
     args = parser.parse_args()
 
     if not os.path.isfile(args.exe):
@@ -359,7 +371,10 @@ def main():
     check_header_and_imports(args.exe, args.objdump, args.machine)
     try:
         with open(args.exe, "rb") as f:
-            check_mitigations(Image(f.read()))
+            image = Image(f.read())
+        check_mitigations(image)
+        if args.mappable:
+            check_mappable(image)
     except (ValueError, struct.error) as error:
         fail(f"cannot read the headers: {error}")
     if args.icon:
