@@ -6,17 +6,17 @@
 #include <utility>
 #include <vector>
 
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/ManifestRecords.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadVerify.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
 #include "Packer/Commands.h"
-#include "Packer/PackTool.h"
 #include "Packer/FolderScan.h"
+#include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
-#include "payload/ManifestRecords.h"
-#include "payload/PayloadCodes.h"
-#include "payload/PayloadVerify.h"
-#include "workdir/PathRules.h"
-#include "workdir/UnsafeRecords.h"
 
 namespace {
 

@@ -4,14 +4,13 @@ add_library(nimbrel_payload STATIC
     ManifestRecords.cpp
     PayloadEntry.cpp
     PayloadVerify.cpp
+    UnsafeRecords.cpp
 )
-target_include_directories(nimbrel_payload PUBLIC "${PROJECT_SOURCE_DIR}/Launcher")
 target_link_libraries(nimbrel_payload PUBLIC nimbrel_crc32c nimbrel_pathrules
     PRIVATE nimbrel_zstd_decoder)
 nimbrel_warnings(nimbrel_payload)
 
 if(WIN32)
     add_library(nimbrel_payload_win STATIC PayloadResources.cpp)
-    target_include_directories(nimbrel_payload_win PUBLIC "${PROJECT_SOURCE_DIR}/Launcher")
     nimbrel_warnings(nimbrel_payload_win)
 endif()

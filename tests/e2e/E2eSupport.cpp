@@ -1,5 +1,5 @@
 // Shared helpers of the end-to-end cases.
-#include "E2eSupport.h"
+#include "tests/e2e/E2eSupport.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+
+#include "Launcher/base/SharedNames.h"
 
 std::wstring TestProgramDirectory() {
     wchar_t path[MAX_PATH] = {};
@@ -28,7 +30,7 @@ std::wstring LocalAppData() {
 }
 
 std::wstring UserWorkingDirectory() {
-    return LocalAppData() + L"\\Nimbrel";
+    return LocalAppData() + L"\\" + SharedName::WorkingFolder;
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -84,7 +86,7 @@ void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact) {
     if (exact) {
         for (const auto& [relative, bytes] : extracted) {
             EXPECT_TRUE(source.count(relative) != 0 ||
-                        std::filesystem::path(relative).filename() == L"Config.ini")
+                        std::filesystem::path(relative).filename() == SharedName::SparedFile)
                 << "not in the payload: " << relative;
         }
     }

@@ -12,9 +12,9 @@
 #include <random>
 #include <vector>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "SampleReport.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
+#include "tests/e2e/SampleReport.h"
 
 namespace fs = std::filesystem;
 
