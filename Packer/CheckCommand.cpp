@@ -1,5 +1,7 @@
 // check: the launcher's own checks on its payload, then every entry decompressed, so a payload
 // that passes here cannot fail a first start on its resources.
+#include "Packer/CheckCommand.h"
+
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -12,7 +14,6 @@
 #include "Launcher/payload/PayloadVerify.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
-#include "Packer/Commands.h"
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"

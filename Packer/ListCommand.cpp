@@ -1,6 +1,8 @@
 // list: one row per manifest record, in manifest order, duplicates included. The records are
 // read with the launcher's own parser; checksum mismatches are warned about but do not stop the
 // listing, so that a damaged payload can still be looked at.
+#include "Packer/ListCommand.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -10,7 +12,6 @@
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadFormat.h"
 #include "Packer/CodeText.h"
-#include "Packer/Commands.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"

@@ -1,5 +1,7 @@
 // pack: folder in, two resource files out. Nothing is written unless the whole folder can be
 // packed; the outputs appear whole or not at all.
+#include "Packer/PackCommand.h"
+
 #include <zstd.h>
 
 #include <chrono>
@@ -11,7 +13,6 @@
 #include "Launcher/base/SharedNames.h"
 #include "Packer/AtomicWrite.h"
 #include "Packer/CommandLine.h"
-#include "Packer/Commands.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"

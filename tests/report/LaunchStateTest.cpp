@@ -8,7 +8,7 @@
 namespace {
 
 TEST(EndLaunch, ReleasesTheMutexWhileTheLaunchStillCountsOnlyAfterAStart) {
-    for (const auto [end, inProgressAtRelease] :
+    for (const auto& [end, inProgressAtRelease] :
          {std::pair{LaunchEnd::Started, true}, std::pair{LaunchEnd::Stopped, false}}) {
         LaunchInProgress.store(true);
         ClearReleases();
