@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,36 @@ void RemoveTree(const std::wstring& path) {
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(path, error);
+}
+
+int EndProgramsBelow(const std::wstring& folder) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    const std::wstring prefix = folder + L"\\";
+    int ended = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        const HANDLE process =
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID);
+        if (process == nullptr) {
+            continue;
+        }
+        wchar_t image[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, image, &length) &&
+            _wcsnicmp(image, prefix.c_str(), prefix.size()) == 0 && TerminateProcess(process, 1)) {
+            WaitForSingleObject(process, 5000);
+            ++ended;
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return ended;
 }
 
 std::string ReadAll(const std::filesystem::path& path) {

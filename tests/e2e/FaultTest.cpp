@@ -33,6 +33,9 @@ protected:
     void TearDown() override {
         WaitForSampleExit(log, 10000);
         DeleteFileW(log.c_str());
+        if (const int hung = EndProgramsBelow(UserWorkingDirectory()); hung > 0) {
+            std::printf("faults: ended %d application(s) that hung in their start\n", hung);
+        }
         RemoveTree(UserWorkingDirectory());
     }
 
