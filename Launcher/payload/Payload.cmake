@@ -1,5 +1,6 @@
-# The payload format, records and decompression (portable, built on the host too) and, on
-# Windows, the loader that finds the two resources in the running module.
+# The payload format, records, decompression and the rule that refuses a payload with an unsafe
+# record path (portable, built on the host too) and, on Windows, the loader that finds the two
+# resources in the running module.
 add_library(nimbrel_payload STATIC
     ManifestRecords.cpp
     PayloadEntry.cpp
