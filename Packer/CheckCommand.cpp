@@ -1,22 +1,23 @@
 // check: the launcher's own checks on its payload, then every entry decompressed, so a payload
 // that passes here cannot fail a first start on its resources.
+#include "Packer/CheckCommand.h"
+
 #include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/ManifestRecords.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadVerify.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
-#include "Packer/Commands.h"
-#include "Packer/PackTool.h"
 #include "Packer/FolderScan.h"
+#include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
-#include "payload/ManifestRecords.h"
-#include "payload/PayloadCodes.h"
-#include "payload/PayloadVerify.h"
-#include "workdir/PathRules.h"
-#include "workdir/UnsafeRecords.h"
 
 namespace {
 

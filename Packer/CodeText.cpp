@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
+#include "Launcher/report/FatalText.h"
 #include "Packer/Utf16.h"
-#include "launch/FatalText.h"
 
 std::string Hex32(std::uint32_t value) {
     char text[11];

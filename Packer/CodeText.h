@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadCodes.h"
 
 // Gives value as 0x followed by eight upper-case hex digits.
 std::string Hex32(std::uint32_t value);

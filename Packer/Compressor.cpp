@@ -13,12 +13,12 @@
 #include <mutex>
 #include <thread>
 
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/PayloadFormat.h"
 #include "Packer/Utf16.h"
-#include "payload/Crc32c.h"
 
 namespace {
 
-constexpr std::uint64_t MaximumFileSize = 0x7FFFFFFFu;
 constexpr std::uint8_t SingleSegmentBit = 0x20;
 constexpr std::size_t FrameDescriptorOffset = 4;
 
@@ -60,7 +60,7 @@ std::string CheckFrameShape(const std::vector<std::uint8_t>& frame, std::size_t 
 
 bool CompressWith(ZSTD_CCtx* context, std::span<const std::uint8_t> content, int level,
                   PackedFile& packed, std::string& error) {
-    if (content.size() > MaximumFileSize) {
+    if (content.size() > static_cast<std::uint64_t>(PayloadFormat::LargestResourceSize)) {
         error = "content of 2 GiB or more";
         return false;
     }

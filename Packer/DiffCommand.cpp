@@ -1,12 +1,13 @@
 // diff: a dry run of a start's synchronisation against a folder. The payload is verified first,
 // as a start would, because a start with a corrupt payload changes nothing.
+#include "Packer/DiffCommand.h"
+
+#include "Launcher/payload/PayloadVerify.h"
 #include "Packer/CodeText.h"
-#include "Packer/Commands.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
 #include "Packer/WorkFolderDiff.h"
-#include "payload/PayloadVerify.h"
 
 namespace {
 

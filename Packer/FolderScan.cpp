@@ -9,13 +9,13 @@
 #include <system_error>
 #include <utility>
 
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/PayloadFormat.h"
 #include "Packer/FileKind.h"
 #include "Packer/Utf16.h"
-#include "workdir/PathRules.h"
 
 namespace {
 
-constexpr std::uint64_t MaximumFileSize = 0x7FFFFFFFu;
 constexpr std::size_t DeepestFolder = 2;
 
 wchar_t FoldUnit(wchar_t c) {
@@ -106,7 +106,7 @@ struct Walk {
                                     ": cannot read its size: " + error.message());
             return;
         }
-        if (size > MaximumFileSize) {
+        if (size > static_cast<std::uint64_t>(PayloadFormat::LargestResourceSize)) {
             scan.problems.push_back(PathToUtf8(path) + ": is " + std::to_string(size) +
                                     " bytes; the payload holds files below 2 GiB only");
             return;
@@ -133,10 +133,12 @@ void FindCaseCollisions(FolderScan& scan) {
     std::map<std::wstring, std::wstring> spellings;
     std::set<std::pair<std::wstring, std::wstring>> reported;
     for (const auto& file : scan.files) {
-        std::size_t at = 0;
-        while (true) {
-            const std::size_t next = file.relativePath.find(L'\\', at);
-            const std::wstring prefix = file.relativePath.substr(0, next);
+        std::wstring prefix;
+        for (const std::wstring_view element : PathElements(file.relativePath)) {
+            if (!prefix.empty()) {
+                prefix += L'\\';
+            }
+            prefix += element;
             const auto [it, inserted] = spellings.emplace(FoldNameCase(prefix), prefix);
             if (!inserted && it->second != prefix && reported.emplace(it->second, prefix).second) {
                 scan.problems.push_back(Utf16ToUtf8(prefix) + ": differs from " +
@@ -144,10 +146,6 @@ void FindCaseCollisions(FolderScan& scan) {
                                         " only in letter case; Windows would take them for the "
                                         "same path");
             }
-            if (next == std::wstring::npos) {
-                break;
-            }
-            at = next + 1;
         }
     }
 }

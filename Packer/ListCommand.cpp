@@ -1,18 +1,20 @@
 // list: one row per manifest record, in manifest order, duplicates included. The records are
 // read with the launcher's own parser; checksum mismatches are warned about but do not stop the
 // listing, so that a damaged payload can still be looked at.
+#include "Packer/ListCommand.h"
+
 #include <algorithm>
 #include <cstdio>
 
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/LittleEndian.h"
+#include "Launcher/payload/ManifestRecords.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadFormat.h"
 #include "Packer/CodeText.h"
-#include "Packer/Commands.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/Utf16.h"
-#include "payload/Crc32c.h"
-#include "payload/LittleEndian.h"
-#include "payload/ManifestRecords.h"
-#include "payload/PayloadCodes.h"
 
 namespace {
 
@@ -29,8 +31,9 @@ constexpr const char* ListHelp =
     "unreadable file.\n";
 
 void WarnOnChecksum(const char* what, const ByteView& view, std::ostream& err) {
+    constexpr std::int32_t word = PayloadFormat::ChecksumWordSize;
     const std::uint32_t computed =
-        Crc32c(0, view.data + 4, static_cast<std::size_t>(view.size - 4));
+        Crc32c(0, view.data + word, static_cast<std::size_t>(view.size - word));
     const std::uint32_t stored = ReadUint32Le(view.data);
     if (computed != stored) {
         err << "nimbrel-pack list: warning: the " << what << " checksum is " << Hex32(computed)

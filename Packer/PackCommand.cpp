@@ -1,5 +1,7 @@
 // pack: folder in, two resource files out. Nothing is written unless the whole folder can be
 // packed; the outputs appear whole or not at all.
+#include "Packer/PackCommand.h"
+
 #include <zstd.h>
 
 #include <chrono>
@@ -8,9 +10,9 @@
 #include <system_error>
 #include <thread>
 
+#include "Launcher/base/SharedNames.h"
 #include "Packer/AtomicWrite.h"
 #include "Packer/CommandLine.h"
-#include "Packer/Commands.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
@@ -53,11 +55,21 @@ std::string Megabytes(std::uint64_t bytes) {
     return text;
 }
 
-bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+// Gives path in the form that two spellings of one file share: canonical where the file system
+// can tell, else absolute and lexically normal, else lexically normal as written. Never empty
+// for a path that is not, so two paths that cannot be resolved are not taken for one.
+std::filesystem::path ComparablePath(const std::filesystem::path& path) {
     std::error_code error;
-    const auto left = std::filesystem::weakly_canonical(a, error);
-    const auto right = std::filesystem::weakly_canonical(b, error);
-    return left == right;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    if (!error) {
+        return canonical;
+    }
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? path : absolute).lexically_normal();
+}
+
+bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return ComparablePath(a) == ComparablePath(b);
 }
 
 // What the command line asks of a pack.
@@ -117,7 +129,7 @@ bool ReportScan(const FolderScan& scan, std::ostream& err) {
         err << "nimbrel-pack pack: warning: " << warning << "\n";
     }
     for (const auto& file : scan.files) {
-        if (file.name == L"Config.ini") {
+        if (file.name == SharedName::SparedFile) {
             err << "nimbrel-pack pack: warning: " << PathToUtf8(file.path)
                 << ": a start overwrites the user's Config.ini with this file every time\n";
         }

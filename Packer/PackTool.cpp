@@ -3,7 +3,10 @@
 
 #include <exception>
 
-#include "Packer/Commands.h"
+#include "Packer/CheckCommand.h"
+#include "Packer/DiffCommand.h"
+#include "Packer/ListCommand.h"
+#include "Packer/PackCommand.h"
 
 namespace {
 

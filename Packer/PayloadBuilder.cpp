@@ -3,13 +3,11 @@
 #include "Packer/PayloadBuilder.h"
 
 #include <cstddef>
-#include <limits>
 
-#include "payload/Crc32c.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/PayloadFormat.h"
 
 namespace {
-
-constexpr std::uint64_t MaximumResourceSize = std::numeric_limits<std::int32_t>::max();
 
 void PutWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
@@ -40,13 +38,14 @@ bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out,
         error = "a payload needs at least one file";
         return false;
     }
-    std::uint64_t manifestSize = 8;
-    std::uint64_t blobSize = 4;
+    using namespace PayloadFormat;
+    std::uint64_t manifestSize = ManifestHeaderSize;
+    std::uint64_t blobSize = BlobHeaderSize;
     for (const auto& record : records) {
-        manifestSize += 28 + 2 * (record.folder.size() + record.name.size());
+        manifestSize += RecordSizeWithoutTexts + 2 * (record.folder.size() + record.name.size());
         blobSize += record.packed.frame.size();
     }
-    if (manifestSize > MaximumResourceSize || blobSize > MaximumResourceSize) {
+    if (manifestSize > LargestResourceSize || blobSize > LargestResourceSize) {
         error = "the payload would be 2 GiB or larger (manifest " + std::to_string(manifestSize) +
                 " bytes, blob " + std::to_string(blobSize) + " bytes)";
         return false;
@@ -60,7 +59,7 @@ bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out,
     PutWord(out.manifest, static_cast<std::uint32_t>(records.size()));
     PutWord(out.blob, 0);
     for (const auto& record : records) {
-        const auto dataOffset = static_cast<std::uint32_t>(out.blob.size() - 4);
+        const auto dataOffset = static_cast<std::uint32_t>(out.blob.size() - BlobHeaderSize);
         PutText(out.manifest, record.folder);
         PutText(out.manifest, record.name);
         PutWord(out.manifest, static_cast<std::uint32_t>(record.packed.contentSize));
@@ -70,7 +69,10 @@ bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out,
         PutWord(out.manifest, dataOffset);
         out.blob.insert(out.blob.end(), record.packed.frame.begin(), record.packed.frame.end());
     }
-    SetWord(out.manifest, 0, Crc32c(0, out.manifest.data() + 4, out.manifest.size() - 4));
-    SetWord(out.blob, 0, Crc32c(0, out.blob.data() + 4, out.blob.size() - 4));
+    for (std::vector<std::uint8_t>* resource : {&out.manifest, &out.blob}) {
+        SetWord(
+            *resource, 0,
+            Crc32c(0, resource->data() + ChecksumWordSize, resource->size() - ChecksumWordSize));
+    }
     return true;
 }

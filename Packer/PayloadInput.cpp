@@ -2,16 +2,14 @@
 #include "Packer/PayloadInput.h"
 
 #include <fstream>
-#include <limits>
 #include <system_error>
 
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadFormat.h"
 #include "Packer/PeResources.h"
 #include "Packer/Utf16.h"
-#include "payload/PayloadCodes.h"
 
 namespace {
-
-constexpr std::uint64_t MaximumResourceSize = std::numeric_limits<std::int32_t>::max();
 
 ByteView ViewOf(const std::vector<std::uint8_t>& bytes) {
     return {bytes.data(), static_cast<std::int32_t>(bytes.size())};
@@ -27,7 +25,7 @@ bool ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>&
         error = PathToUtf8(path) + ": cannot be read: " + failure.message();
         return false;
     }
-    if (size > MaximumResourceSize) {
+    if (size > static_cast<std::uint64_t>(PayloadFormat::LargestResourceSize)) {
         error = PathToUtf8(path) + ": is 2 GiB or larger; no payload is";
         return false;
     }

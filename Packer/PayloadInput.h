@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/ByteView.h"
+#include "Launcher/payload/ByteView.h"
 
 struct PayloadSource {
     std::filesystem::path exe;  // a built launcher, or empty when the two files are given

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "payload/LittleEndian.h"
-#include "payload/PayloadCodes.h"
-#include "payload/PayloadResources.h"
+#include "Launcher/payload/LittleEndian.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadResources.h"
 
 namespace {
 

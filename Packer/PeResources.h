@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/ByteView.h"
+#include "Launcher/payload/ByteView.h"
 
 struct ExePayload {
     std::int32_t loaderCode = 0;  // 0, or what the launcher's loader would return (1-4, 11-14)

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/FileKind.h"
 #include "Packer/Utf16.h"
-#include "payload/Crc32c.h"
-#include "workdir/PathRules.h"
-#include "workdir/UnsafeRecords.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/PendingEntries.h"
+#include "Launcher/payload/PendingEntries.h"
 
 enum class DiffAction {
     Keep,                  // the file has the entry's checksum; left alone

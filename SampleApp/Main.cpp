@@ -16,12 +16,11 @@
 #include <cstdint>
 #include <string>
 
-#include "SampleLog.h"
+#include "Launcher/base/SharedNames.h"
+#include "SampleApp/SampleLog.h"
 
 namespace {
 
-constexpr wchar_t ApplicationMutexName[] = L"{CD8E6C81-9D08-4C79-AD1B-4B3FE937EDD5}";
-constexpr wchar_t ActivationMappingName[] = L"Local\\Nimbrel.GUI.MainWindowHWND";
 constexpr wchar_t ActivationMessageName[] = L"Nimbrel.GUI.Activate";
 constexpr wchar_t WindowClassName[] = L"NimbrelSampleWindow";
 constexpr UINT_PTR ExitTimer = 1;
@@ -76,7 +75,7 @@ void WriteLittleEndian(unsigned char* out, std::uint32_t value) {
 // Publishes the window and the message number; returns false when the mapping cannot be made.
 bool PublishActivationRecord(HWND window) {
     HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 8,
-                                        ActivationMappingName);
+                                        SharedName::ActivationMapping);
     if (mapping == nullptr) {
         return false;
     }
@@ -133,7 +132,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     AppendLogLine(L"exe: " + exe);
     AppendLogLine(L"current-directory: " + CurrentDirectory());
 
-    CreateMutexW(nullptr, FALSE, ApplicationMutexName);
+    CreateMutexW(nullptr, FALSE, SharedName::ApplicationMutex);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         AppendLogLine(L"already-running");
         return 1;

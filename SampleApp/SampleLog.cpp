@@ -1,6 +1,6 @@
 // Appends to the test log. Each line is converted to UTF-8 and written with one WriteFile call
 // in append mode, so lines of two processes sharing a log never interleave.
-#include "SampleLog.h"
+#include "SampleApp/SampleLog.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // buffer (a sum of 64-bit words). Usage: crc32c_bench [bytes [repetitions]]; prints the best of
 // the repetitions for each, in GB/s (10^9 bytes), and the ratios. Exits 1 if the two forms
 // disagree on the buffer or the arguments are bad.
-#include "payload/Crc32c.h"
+#include "Launcher/payload/Crc32c.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,25 +1,22 @@
 // The single-instance guard. The handles opened here are never closed: the process ends soon
 // after, and the launcher mutex must stay alive for the whole process so that every launcher
 // started meanwhile ends at once.
-#include "launch/Guard.h"
+#include "Launcher/launch/Guard.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
 
-#include "launch/ExitCodes.h"
-#include "launch/LaunchState.h"
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/report/ExitCodes.h"
+#include "Launcher/report/LaunchState.h"
 
 namespace {
 
-constexpr wchar_t LauncherMutexName[] = L"{C4EDD596-1F8A-4C46-95AE-13EBB5DAAD57}";
-constexpr wchar_t ApplicationMutexName[] = L"{CD8E6C81-9D08-4C79-AD1B-4B3FE937EDD5}";
-constexpr wchar_t ActivationMappingName[] = L"Local\\Nimbrel.GUI.MainWindowHWND";
-
 // Posts the activation message the running main application asked for, if its record allows.
 void ActivateRunningApplication() {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, ActivationMappingName);
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, SharedName::ActivationMapping);
     if (mapping == nullptr) {
         return;
     }
@@ -40,11 +37,11 @@ void ActivateRunningApplication() {
 
 std::optional<int> GuardSingleInstance() {
     SetLastError(0);
-    LauncherMutex = CreateMutexW(nullptr, TRUE, LauncherMutexName);
+    LauncherMutex = CreateMutexW(nullptr, TRUE, SharedName::LauncherMutex);
     if (LauncherMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         return ExitCode::LauncherRunning;
     }
-    if (OpenMutexW(SYNCHRONIZE, FALSE, ApplicationMutexName) == nullptr) {
+    if (OpenMutexW(SYNCHRONIZE, FALSE, SharedName::ApplicationMutex) == nullptr) {
         return std::nullopt;
     }
     ActivateRunningApplication();

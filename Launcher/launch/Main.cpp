@@ -2,7 +2,7 @@
 // the payload. The command line is ignored and never passed on.
 #include <windows.h>
 
-#include "launch/LaunchSequence.h"
+#include "Launcher/launch/LaunchSequence.h"
 
 namespace {
 

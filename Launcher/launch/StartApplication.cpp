@@ -1,14 +1,14 @@
 // The start of the main application. The executable is passed as the application name as well as
 // quoted on the command line: with a bare, unquoted path Windows would try each space-separated
 // prefix of it as a program, and the application would see its own path split into arguments.
-#include "launch/StartApplication.h"
+#include "Launcher/launch/StartApplication.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "launch/FatalError.h"
-#include "launch/FatalText.h"
+#include "Launcher/report/FatalError.h"
+#include "Launcher/report/FatalText.h"
 
 std::wstring QuotedCommandLine(const std::wstring& exe) {
     return L"\"" + exe + L"\"";

@@ -1,15 +1,14 @@
 // The launch watchdog. It reads the wall clock, so a change of the system time moves its
 // deadline; the sleep between checks is relative. It never spins.
-#include "launch/Watchdog.h"
-
-#include <windows.h>
+#include "Launcher/launch/Watchdog.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <thread>
 
-#include "launch/ExitCodes.h"
-#include "launch/LaunchState.h"
+#include "Launcher/report/ExitCodes.h"
+#include "Launcher/report/LaunchState.h"
 
 namespace {
 
@@ -33,8 +32,7 @@ void WatchLaunch() {
     if (ErrorBoxShown.load()) {
         return;
     }
-    LaunchInProgress.store(false);
-    ReleaseMutex(LauncherMutex);
+    EndLaunch(LaunchEnd::Stopped);
     // No exit-time clean-up: the launch thread is still running and may be using what it would
     // destroy. A file it was writing is left short and is rewritten at the next start.
     std::_Exit(ExitCode::WatchdogExpired);
@@ -46,6 +44,23 @@ bool WatchdogExpired(std::int64_t startTicks, std::int64_t nowTicks) {
     return nowTicks - startTicks >= WatchdogLimitTicks;
 }
 
-void StartWatchdog() {
-    std::thread(WatchLaunch).detach();
+bool StartWatchdog() {
+    std::thread watchdog;
+    try {
+        watchdog = std::thread(WatchLaunch);
+        watchdog.detach();
+        return true;
+    } catch (const std::exception&) {
+    }
+    // Destroying a thread that is still joinable would end the process through std::terminate.
+    // With the launch ended, a thread that did start returns at its first look at the flag.
+    EndLaunch(LaunchEnd::Stopped);
+    if (watchdog.joinable()) {
+        try {
+            watchdog.join();
+        } catch (const std::exception&) {
+            std::_Exit(ExitCode::WatchdogExpired);
+        }
+    }
+    return false;
 }

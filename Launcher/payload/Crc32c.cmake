@@ -3,7 +3,6 @@
 include(CheckCXXCompilerFlag)
 
 add_library(nimbrel_crc32c_sse42 OBJECT Crc32cSse42.cpp)
-target_include_directories(nimbrel_crc32c_sse42 PRIVATE "${PROJECT_SOURCE_DIR}/Launcher")
 nimbrel_warnings(nimbrel_crc32c_sse42)
 if(NOT MSVC AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86)$")
     check_cxx_compiler_flag(-msse4.2 NIMBREL_HAVE_MSSE42)
@@ -16,5 +15,4 @@ add_library(nimbrel_crc32c STATIC
     Crc32c.cpp
     Crc32cPortable.cpp
     $<TARGET_OBJECTS:nimbrel_crc32c_sse42>)
-target_include_directories(nimbrel_crc32c PUBLIC "${PROJECT_SOURCE_DIR}/Launcher")
 nimbrel_warnings(nimbrel_crc32c)

@@ -1,7 +1,7 @@
 // Chooses between the hardware and the portable CRC-32C at run time. The CPU is asked once; the
 // answer is cached for the life of the process.
-#include "payload/Crc32c.h"
-#include "payload/Crc32cSse42.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/Crc32cSse42.h"
 
 #if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
 #include <intrin.h>

@@ -1,7 +1,7 @@
 // The portable CRC-32C: four 32-bit lanes advanced 16 bytes at a time through stride tables, so
 // that a round costs sixteen table lookups and no byte-serial dependency. Correct on every CPU
 // and either byte order; all tables are built at compile time.
-#include "payload/Crc32c.h"
+#include "Launcher/payload/Crc32c.h"
 
 #include <array>
 #include <cstddef>

@@ -3,8 +3,8 @@
 // built with SSE4.2 enabled; it includes no header with inline code that another file could
 // share, so no SSE4.2 instruction can leak into code that runs on CPUs without it. Where the
 // instruction cannot be used the same entry point falls back to the portable form.
-#include "payload/Crc32c.h"
-#include "payload/Crc32cSse42.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/Crc32cSse42.h"
 
 #include <cstddef>
 #include <cstdint>

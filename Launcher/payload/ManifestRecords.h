@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "payload/ByteView.h"
-#include "payload/PayloadEntry.h"
+#include "Launcher/payload/ByteView.h"
+#include "Launcher/payload/PayloadEntry.h"
 
 // The first record that could not be read: its position and its PayloadEntry::Parse code.
 struct RecordFault {

@@ -1,16 +1,17 @@
 // Reads one manifest record by the record grammar and decodes its compressed range. Every bound
 // is tested in 64-bit arithmetic, so no field value, however large or negative, makes a read
 // leave the manifest or the blob view.
-#include "payload/PayloadEntry.h"
+#include "Launcher/payload/PayloadEntry.h"
 
 #include <new>
 
 #include <zstd.h>
 
-#include "payload/Crc32c.h"
-#include "payload/LittleEndian.h"
-#include "payload/PayloadCodes.h"
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/LittleEndian.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadFormat.h"
 
 namespace {
 
@@ -91,7 +92,8 @@ std::int32_t PayloadEntry::Parse(const PayloadViews& views, std::int32_t& cursor
 
     // The range starts after the blob's checksum. The pointer is only formed while it stays
     // inside the view (or one past its end); beyond that it would not be a valid pointer.
-    const std::int64_t rangeStart = static_cast<std::int64_t>(dataOffset) + 4;
+    const std::int64_t rangeStart =
+        static_cast<std::int64_t>(dataOffset) + PayloadFormat::BlobHeaderSize;
     if (dataOffset >= 0 && rangeStart <= views.blob.size) {
         compressedData = views.blob.data + rangeStart;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/ByteView.h"
+#include "Launcher/payload/ByteView.h"
 
 struct PayloadEntry {
     const std::uint8_t* compressedData = nullptr;  // inside the blob view; not owned

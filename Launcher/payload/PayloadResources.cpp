@@ -1,10 +1,10 @@
 // Finds the two payload resources of a module with the Win32 resource calls and turns them into
 // plain byte views at once; nothing after this file sees a Win32 type. Nothing is released.
-#include "payload/PayloadResources.h"
+#include "Launcher/payload/PayloadResources.h"
 
 #include <windows.h>
 
-#include "payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadCodes.h"
 
 namespace {
 

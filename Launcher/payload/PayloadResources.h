@@ -4,12 +4,13 @@
 
 #include <cstdint>
 
-#include "payload/ByteView.h"
+#include "Launcher/payload/ByteView.h"
 
 inline constexpr int PayloadManifestResourceId = 48978;
 inline constexpr int PayloadBlobResourceId = 19266;
 
 // Loads the manifest, then the blob, from module (an HMODULE). Returns 0 with both views set, or
 // the first failing step's code: 1-4 for the manifest, 11-14 for the blob (PayloadCode). A
-// manifest shorter than its 8-byte header counts as empty (4), a blob shorter than 4 bytes too (14).
+// manifest shorter than its 8-byte header counts as empty (4), a blob shorter than 4 bytes too
+// (14).
 std::int32_t LoadPayloadResources(void* module, PayloadViews& views);

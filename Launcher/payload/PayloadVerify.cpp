@@ -1,18 +1,20 @@
 // Runs the payload checks in their fixed order and files every parsed record. Reads the header
 // words only after the sizes have been checked, so a short resource never causes a read past it.
-#include "payload/PayloadVerify.h"
+#include "Launcher/payload/PayloadVerify.h"
 
 #include <memory>
 
-#include "payload/Crc32c.h"
-#include "payload/LittleEndian.h"
-#include "payload/ManifestRecords.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/LittleEndian.h"
+#include "Launcher/payload/ManifestRecords.h"
+#include "Launcher/payload/PayloadFormat.h"
 
 namespace {
 
-// Gives the checksum of everything after the 4-byte checksum word of a view of size >= 4.
+// Gives the checksum of everything after the checksum word of a view that holds one.
 std::uint32_t ChecksumAfterHeader(const ByteView& view) {
-    return Crc32c(0, view.data + 4, static_cast<std::size_t>(view.size) - 4);
+    constexpr std::int32_t word = PayloadFormat::ChecksumWordSize;
+    return Crc32c(0, view.data + word, static_cast<std::size_t>(view.size - word));
 }
 
 }  // namespace
@@ -21,10 +23,10 @@ std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views,
                                                 PendingEntries& entries) {
     const ByteView& manifest = views.manifest;
     const ByteView& blob = views.blob;
-    if (manifest.data == nullptr || manifest.size < 8) {
+    if (manifest.data == nullptr || manifest.size < PayloadFormat::ManifestHeaderSize) {
         return SignedStageError(LaunchStage::LoadResources, PayloadCode::ManifestEmpty, 0);
     }
-    if (blob.data == nullptr || blob.size < 4) {
+    if (blob.data == nullptr || blob.size < PayloadFormat::BlobHeaderSize) {
         return SignedStageError(LaunchStage::LoadResources, PayloadCode::BlobEmpty, 0);
     }
 

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "payload/ByteView.h"
-#include "payload/PayloadCodes.h"
-#include "payload/PendingEntries.h"
+#include "Launcher/payload/ByteView.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PendingEntries.h"
 
 // Verifies both resources and parses every record into entries (the first of two equal keys
 // wins). Returns the first failure as its three-part code (stages 2 to 5), or nothing; entries

@@ -6,8 +6,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "payload/PayloadEntry.h"
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/PayloadEntry.h"
 
-using PendingEntries = std::unordered_map<std::wstring, std::shared_ptr<PayloadEntry>,
-                                          PathKeyHasher, PathKeyEquality>;
+using PendingEntries =
+    std::unordered_map<std::wstring, std::shared_ptr<PayloadEntry>, PathKeyHasher, PathKeyEquality>;

@@ -1,6 +1,6 @@
 // Asks the four sources of the local application-data directory. Paths are kept as the sources
 // spell them; two spellings that are the same path (ComparePaths) count once, the first kept.
-#include "workdir/CandidateDirectories.h"
+#include "Launcher/workdir/CandidateDirectories.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 #include <array>
 #include <cwchar>
 
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
 
 namespace {
 

@@ -1,22 +1,22 @@
 // Reads through a binary stream without sharing restrictions. libstdc++ turns a failed read into
 // badbit, while the end of the file sets only eofbit and failbit: that tells the two apart.
-#include "workdir/FileChecksum.h"
+#include "Launcher/workdir/FileChecksum.h"
 
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
-#include "payload/Crc32c.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/PayloadFormat.h"
 
 std::optional<std::uint32_t> ComputeFileChecksum(const std::wstring& path) {
-    constexpr std::size_t PieceSize = 65536;
     try {
         std::ifstream in(std::filesystem::path(path), std::ios::binary);
         if (!in.is_open() || in.fail()) {
             return std::nullopt;
         }
-        std::vector<char> buffer(PieceSize);
+        std::vector<char> buffer(PayloadFormat::ChecksumPieceSize);
         std::uint32_t checksum = 0;
         for (;;) {
             in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));

@@ -1,10 +1,10 @@
 // Win32 file-system helpers for the working directory. Every function reports failure through its
 // result; none raises or shows anything.
-#include "workdir/FileSystem.h"
+#include "Launcher/workdir/FileSystem.h"
 
 #include <windows.h>
 
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ bool IsLinkAt(const std::wstring& path, DWORD attributes) {
         return false;
     }
     WIN32_FIND_DATAW data{};
-    const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data,
-                                         FindExSearchNameMatch, nullptr, 0);
+    const HANDLE find =
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {
         return true;  // unknown: treated as a link, which is never followed or emptied
     }

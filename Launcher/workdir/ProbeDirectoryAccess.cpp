@@ -2,7 +2,7 @@
 // can be written, read back unchanged and removed. Probe names are random so that two probes
 // never meet on the same names; if the system's random source fails, a seed made from the clocks
 // and a counter serves instead, since the names need only differ, not be unpredictable.
-#include "workdir/ProbeDirectoryAccess.h"
+#include "Launcher/workdir/ProbeDirectoryAccess.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,8 +14,8 @@
 #include <system_error>
 #include <vector>
 
-#include "workdir/FileSystem.h"
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
+#include "Launcher/workdir/FileSystem.h"
 
 namespace {
 

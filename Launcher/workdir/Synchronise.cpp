@@ -1,28 +1,27 @@
 // The three phases of the synchronisation. The listing is taken whole before anything changes,
 // so files removed or written during the walk do not change what the walk visits. Entries taken
 // out during the walk release their content at once; those written at the end stay in the map.
-#include "workdir/Synchronise.h"
+#include "Launcher/workdir/Synchronise.h"
 
 #include <string_view>
 #include <vector>
 
-#include "launch/FatalError.h"
-#include "launch/FatalText.h"
-#include "payload/PayloadCodes.h"
-#include "workdir/FileChecksum.h"
-#include "workdir/FileSystem.h"
-#include "workdir/PathRules.h"
-#include "workdir/UnsafeRecords.h"
-#include "workdir/WriteExtractedFile.h"
+#include "Launcher/base/PathRules.h"
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/UnsafeRecords.h"
+#include "Launcher/report/FatalError.h"
+#include "Launcher/report/FatalText.h"
+#include "Launcher/workdir/FileChecksum.h"
+#include "Launcher/workdir/FileSystem.h"
+#include "Launcher/workdir/WriteExtractedFile.h"
 
 namespace {
-
-constexpr std::wstring_view SparedFileName = L"Config.ini";
 
 void DecompressOrReport(PayloadEntry& entry, std::int32_t stage) {
     const std::int32_t result = entry.Decompress();
     if (result < 0) {
-        ReportFatalError(ResourcesCorruptText, stage, entry.index, -result);
+        ReportStageError(SignedStageError(stage, entry.index, -result));
     }
 }
 
@@ -35,7 +34,7 @@ void CheckListedItem(const std::wstring& workingDirectory, const ListedItem& ite
     if (isDirectory != false) {
         return;
     }
-    if (FinalPathElement(item.fullPath) == SparedFileName) {
+    if (FinalPathElement(item.fullPath) == SharedName::SparedFile) {
         return;
     }
     const auto found = entries.find(relativePath);

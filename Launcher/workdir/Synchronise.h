@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "payload/PendingEntries.h"
+#include "Launcher/payload/PendingEntries.h"
 
 // Lists workingDirectory whole, then deletes stray files (every "Config.ini" spared, directories
 // kept, links not descended into), strikes from entries every file already right and rewrites

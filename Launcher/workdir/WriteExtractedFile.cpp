@@ -2,17 +2,17 @@
 // in the first two are ignored, because the open decides; a failed open, write or close is the
 // one fatal file-system failure. The stream is closed before any report. Runs on the launch
 // thread. A record whose path is unsafe is refused before anything is touched.
-#include "workdir/WriteExtractedFile.h"
+#include "Launcher/workdir/WriteExtractedFile.h"
 
 #include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 
-#include "launch/FatalError.h"
-#include "launch/FatalText.h"
-#include "workdir/FileSystem.h"
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
+#include "Launcher/report/FatalError.h"
+#include "Launcher/report/FatalText.h"
+#include "Launcher/workdir/FileSystem.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void MakeFolderChain(const std::wstring& workingDirectory, const std::wstring& f
 
 }  // namespace
 
-bool WriteExtractedFile(const std::wstring& workingDirectory,
+void WriteExtractedFile(const std::wstring& workingDirectory,
                         const std::shared_ptr<PayloadEntry>& entry) {
     const std::wstring folderDirectory = JoinPath(workingDirectory, entry->folder);
     const std::wstring fullPath = JoinPath(folderDirectory, entry->name);
@@ -78,5 +78,4 @@ bool WriteExtractedFile(const std::wstring& workingDirectory,
     if (!written) {
         ReportFatalError(WriteFileFailedText, fullPath);
     }
-    return true;
 }

@@ -4,12 +4,12 @@
 #include <memory>
 #include <string>
 
-#include "payload/PayloadEntry.h"
+#include "Launcher/payload/PayloadEntry.h"
 
 // Writes entry's content to workingDirectory / folder / name, first removing a non-directory
 // that stands where a folder of the chain should be and whatever stands at the file's place
-// (read-only files and whole trees included). Returns true once written; when the file cannot
-// be opened for writing, or folder and name would lead outside workingDirectory, it reports
-// write-file-failed with the full path and does not return.
-bool WriteExtractedFile(const std::wstring& workingDirectory,
+// (read-only files and whole trees included). Returns once every byte is written; when the file
+// cannot be opened, written or closed, or folder and name would lead outside workingDirectory,
+// it reports write-file-failed with the full path and does not return.
+void WriteExtractedFile(const std::wstring& workingDirectory,
                         const std::shared_ptr<PayloadEntry>& entry);

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "launch/FatalText.h"
+#include "Launcher/report/FatalText.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
 
 namespace {
 

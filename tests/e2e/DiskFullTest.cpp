@@ -8,10 +8,11 @@
 #include <filesystem>
 #include <string>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "SampleReport.h"
-#include "launch/FatalText.h"
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/report/FatalText.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
+#include "tests/e2e/SampleReport.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +23,7 @@ TEST(DiskFull, FirstStartOnAFullDiskReportsTheFileThatDidNotFit) {
     if (drive == nullptr) {
         GTEST_SKIP() << "needs the small drive that disk-full.sh provides";
     }
-    const std::wstring folder = std::wstring(drive) + L"Nimbrel";
+    const std::wstring folder = std::wstring(drive) + SharedName::WorkingFolder;
     RemoveTree(folder);
     const std::wstring log = TestProgramDirectory() + L"\\sample-disk-full.log";
     DeleteFileW(log.c_str());

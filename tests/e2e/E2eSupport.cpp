@@ -1,8 +1,9 @@
 // Shared helpers of the end-to-end cases.
-#include "E2eSupport.h"
+#include "tests/e2e/E2eSupport.h"
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+
+#include "Launcher/base/SharedNames.h"
 
 std::wstring TestProgramDirectory() {
     wchar_t path[MAX_PATH] = {};
@@ -28,7 +31,7 @@ std::wstring LocalAppData() {
 }
 
 std::wstring UserWorkingDirectory() {
-    return LocalAppData() + L"\\Nimbrel";
+    return LocalAppData() + L"\\" + SharedName::WorkingFolder;
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -41,6 +44,36 @@ void RemoveTree(const std::wstring& path) {
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(path, error);
+}
+
+int EndProgramsBelow(const std::wstring& folder) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    const std::wstring prefix = folder + L"\\";
+    int ended = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        const HANDLE process =
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID);
+        if (process == nullptr) {
+            continue;
+        }
+        wchar_t image[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, image, &length) &&
+            _wcsnicmp(image, prefix.c_str(), prefix.size()) == 0 && TerminateProcess(process, 1)) {
+            WaitForSingleObject(process, 5000);
+            ++ended;
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return ended;
 }
 
 std::string ReadAll(const std::filesystem::path& path) {
@@ -84,7 +117,7 @@ void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact) {
     if (exact) {
         for (const auto& [relative, bytes] : extracted) {
             EXPECT_TRUE(source.count(relative) != 0 ||
-                        std::filesystem::path(relative).filename() == L"Config.ini")
+                        std::filesystem::path(relative).filename() == SharedName::SparedFile)
                 << "not in the payload: " << relative;
         }
     }

@@ -21,6 +21,12 @@ std::wstring UserWorkingDirectory();
 // Removes a file or a folder tree, read-only items included; absent is fine.
 void RemoveTree(const std::wstring& path);
 
+// Ends every process whose program lies below folder and waits for it. Under Wine, an
+// application whose launcher was killed while starting it can hang in its start for good; it
+// keeps its program file open, so that the folder could not be emptied for the next cases.
+// Returns how many it ended.
+int EndProgramsBelow(const std::wstring& folder);
+
 // The bytes of a file; empty when it cannot be read.
 std::string ReadAll(const std::filesystem::path& path);
 

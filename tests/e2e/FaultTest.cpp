@@ -14,9 +14,9 @@
 #include <random>
 #include <vector>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "SampleReport.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
+#include "tests/e2e/SampleReport.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +35,9 @@ protected:
     void TearDown() override {
         WaitForSampleExit(log, 10000);
         DeleteFileW(log.c_str());
+        if (const int hung = EndProgramsBelow(UserWorkingDirectory()); hung > 0) {
+            std::printf("faults: ended %d application(s) that hung in their start\n", hung);
+        }
         RemoveTree(UserWorkingDirectory());
     }
 

@@ -7,9 +7,9 @@
 
 #include <filesystem>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "SampleReport.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
+#include "tests/e2e/SampleReport.h"
 
 namespace {
 

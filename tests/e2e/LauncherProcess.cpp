@@ -1,10 +1,12 @@
 // Drives launcher processes for the end-to-end tests. The box is found by its title among the
 // process's top-level windows; its text is the longest static control's text.
-#include "LauncherProcess.h"
+#include "tests/e2e/LauncherProcess.h"
 
 #include <chrono>
 #include <map>
 #include <thread>
+
+#include "Launcher/report/FatalText.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &owner);
     wchar_t title[64] = {};
     GetWindowTextW(window, title, 64);
-    if (owner == search->processId && std::wstring(title) == L"Nimbrel Hub" &&
+    if (owner == search->processId && std::wstring(title) == FatalBoxTitle &&
         IsWindowVisible(window)) {
         search->found = window;
         return FALSE;

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
 
 namespace fs = std::filesystem;
 

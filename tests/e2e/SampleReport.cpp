@@ -1,6 +1,6 @@
 // Parser of the sample application's log lines ("command-line: ...", "exe: ...",
 // "current-directory: ...", "ready: ...", "activated: wParam=.. lParam=..", "exit").
-#include "SampleReport.h"
+#include "tests/e2e/SampleReport.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string_view>
+
+#include "Launcher/base/SharedNames.h"
 
 namespace {
 
@@ -79,7 +81,7 @@ bool WaitForSampleExit(const std::wstring& log, unsigned timeoutMs) {
     // The log's last line comes just before the process ends; the application mutex goes with it.
     const ULONGLONG until = GetTickCount64() + timeoutMs;
     while (GetTickCount64() < until) {
-        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"{CD8E6C81-9D08-4C79-AD1B-4B3FE937EDD5}");
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, SharedName::ApplicationMutex);
         if (mutex == nullptr) {
             return true;
         }

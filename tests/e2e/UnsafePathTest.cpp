@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "launch/FatalText.h"
+#include "Launcher/report/FatalText.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
 
 namespace fs = std::filesystem;
 

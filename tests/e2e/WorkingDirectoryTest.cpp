@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "E2eSupport.h"
-#include "LauncherProcess.h"
-#include "SampleReport.h"
-#include "launch/FatalText.h"
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/report/FatalText.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/e2e/LauncherProcess.h"
+#include "tests/e2e/SampleReport.h"
+#include "tests/support/HeldFile.h"
 
 namespace fs = std::filesystem;
 
@@ -70,7 +72,7 @@ TEST_F(WorkingDirectory, FirstStartExtractsThePayloadAndStartsTheApplication) {
     ExpectPayloadExtracted(UserWorkingDirectory());
 
     const SampleReport sample = ReadSampleReport(log);
-    const std::wstring exe = UserWorkingDirectory() + L"\\Nimbrel.exe";
+    const std::wstring exe = UserWorkingDirectory() + L"\\" + SharedName::ApplicationExe;
     EXPECT_EQ(sample.commandLine, L"\"" + exe + L"\"");
     EXPECT_EQ(sample.currentDirectory, TestProgramDirectory());
     EXPECT_EQ(fs::path(sample.modulePath), fs::path(exe));
@@ -130,11 +132,10 @@ TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedB
     const fs::path locked =
         fs::path(UserWorkingDirectory()) / L"plugins" / L"Traffic" / L"Traffic.dll";
     WriteAll(locked, "changed and locked");
-    HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    HeldFile holder(locked.wstring(), true);
+    ASSERT_TRUE(holder.Held());
     const LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
-    CloseHandle(holder);
+    holder.Release();
     ASSERT_TRUE(result.finished);
     EXPECT_TRUE(result.boxShown);
     EXPECT_EQ(result.boxText, FillTemplate(WriteFileFailedText, {locked.wstring()}));
@@ -155,9 +156,11 @@ TEST_F(WorkingDirectory, UnusablePerUserFolderFallsBackToTheLaunchersOwnFolder) 
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
     WaitForSampleExit(log, 10000);
-    ExpectPayloadExtracted(spaced / L"Nimbrel");
+    ExpectPayloadExtracted(spaced / SharedName::WorkingFolder);
     const SampleReport sample = ReadSampleReport(log);
-    EXPECT_EQ(sample.commandLine, L"\"" + (spaced / L"Nimbrel" / L"Nimbrel.exe").wstring() + L"\"");
+    EXPECT_EQ(sample.commandLine,
+              L"\"" + (spaced / SharedName::WorkingFolder / SharedName::ApplicationExe).wstring() +
+                  L"\"");
     EXPECT_EQ(sample.arguments, 1);
     EXPECT_FALSE(fs::exists(UserWorkingDirectory()));
     RemoveTree(spaced.wstring());

@@ -1,5 +1,5 @@
 // Splitting and joining fuzz inputs.
-#include "FuzzInput.h"
+#include "tests/fuzz/FuzzInput.h"
 
 FuzzPayload DecodeFuzzInput(const std::uint8_t* data, std::size_t size) {
     FuzzPayload payload;

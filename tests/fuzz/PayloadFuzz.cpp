@@ -4,9 +4,9 @@
 // holds exactly contentSize bytes with the right checksum.
 #include <cstdlib>
 
-#include "FuzzInput.h"
-#include "payload/Crc32c.h"
-#include "payload/PayloadVerify.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/PayloadVerify.h"
+#include "tests/fuzz/FuzzInput.h"
 
 namespace {
 

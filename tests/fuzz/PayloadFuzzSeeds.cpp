@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzInput.h"
-#include "TestPayloadCases.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "tests/payload/support/TestPayloadCases.h"
 
 namespace {
 

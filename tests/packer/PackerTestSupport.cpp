@@ -1,24 +1,11 @@
 // Test helpers for the packer suites.
-#include "PackerTestSupport.h"
+#include "tests/packer/PackerTestSupport.h"
 
 #include <fstream>
 #include <random>
 #include <sstream>
 
 #include "Packer/PackTool.h"
-
-void TempFolderTest::SetUp() {
-    std::random_device device;
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() /
-           ("nimbrel-packer-" + std::string(info->name()) + "-" + std::to_string(device()));
-    std::filesystem::create_directories(root);
-}
-
-void TempFolderTest::TearDown() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-}
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::filesystem::create_directories(path.parent_path());
@@ -36,13 +23,11 @@ std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed) {
-    std::mt19937 generator(seed);
-    std::vector<std::uint8_t> bytes(size);
-    for (auto& byte : bytes) {
-        byte = static_cast<std::uint8_t>(generator());
-    }
-    return bytes;
+PackedFile Compressed(const std::vector<std::uint8_t>& content, int level) {
+    PackedFile packed;
+    std::string error;
+    EXPECT_TRUE(CompressContent(content, level, packed, error)) << error;
+    return packed;
 }
 
 std::vector<std::uint8_t> TextBytes(std::size_t size, std::uint32_t seed) {

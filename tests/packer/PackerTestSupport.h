@@ -1,5 +1,5 @@
-// Helpers for the packer tests: a unique temporary folder removed afterwards, seeded file
-// contents, a run of the tool that captures its output, and a hand-made PE image with chosen
+// Helpers for the packer tests (with the shared temporary folder and seeded bytes): seeded text,
+// a run of the tool that captures its output, and a hand-made PE image with chosen
 // RT_RCDATA resources.
 #pragma once
 
@@ -10,22 +10,20 @@
 #include <string>
 #include <vector>
 
-// Makes a fresh folder under the system's temporary folder; removes it with everything in it.
-class TempFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    std::filesystem::path root;
-};
+#include "Packer/Compressor.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestBytes.h"
 
 // Writes bytes to path, creating its parent folders.
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 void WriteText(const std::filesystem::path& path, const std::string& text);
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 
-// Gives size bytes from a seeded generator: random ones, or compressible text.
-std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint32_t seed);
+// Gives size bytes of compressible text from a seeded generator.
 std::vector<std::uint8_t> TextBytes(std::size_t size, std::uint32_t seed);
+
+// Compresses content as pack does; fails the test when the compressor refuses.
+PackedFile Compressed(const std::vector<std::uint8_t>& content, int level);
 
 struct ToolRun {
     int exitCode = -1;

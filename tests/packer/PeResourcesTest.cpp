@@ -4,7 +4,7 @@
 
 #include "Packer/PayloadInput.h"
 #include "Packer/PeResources.h"
-#include "PackerTestSupport.h"
+#include "tests/packer/PackerTestSupport.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // list, check and the command line, run in process: exit codes, rows, and the exact error code
 // a launcher would show for each kind of damage.
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/LittleEndian.h"
 #include "Packer/PayloadBuilder.h"
-#include "PackerTestSupport.h"
-#include "payload/Crc32c.h"
-#include "payload/LittleEndian.h"
+#include "tests/packer/PackerTestSupport.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // folder left exactly as it was.
 #include <map>
 
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/PayloadVerify.h"
 #include "Packer/PayloadInput.h"
 #include "Packer/WorkFolderDiff.h"
-#include "PackerTestSupport.h"
-#include "payload/Crc32c.h"
-#include "payload/PayloadVerify.h"
+#include "tests/packer/PackerTestSupport.h"
 
 namespace {
 

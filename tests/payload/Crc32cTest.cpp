@@ -1,6 +1,6 @@
 // Checks every CRC-32C entry point against the same vectors and against a bit-at-a-time
 // reference kept here, independent of the tables under test.
-#include "payload/Crc32c.h"
+#include "Launcher/payload/Crc32c.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "tests/support/TestBytes.h"
 
 namespace {
 
@@ -36,15 +38,6 @@ std::uint32_t ReferenceCrc32c(std::uint32_t crc, const std::uint8_t* data, std::
         }
     }
     return ~reg;
-}
-
-std::vector<std::uint8_t> RandomBytes(std::size_t length, std::uint32_t seed) {
-    std::mt19937 engine(seed);
-    std::vector<std::uint8_t> bytes(length);
-    for (auto& byte : bytes) {
-        byte = static_cast<std::uint8_t>(engine());
-    }
-    return bytes;
 }
 
 std::string ImplementationName(const testing::TestParamInfo<Implementation>& param) {

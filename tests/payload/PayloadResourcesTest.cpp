@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "payload/PayloadCodes.h"
-#include "payload/PayloadResources.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadResources.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 # The payload unit tests (host under the sanitizers, Windows under Wine).
 nimbrel_add_gtest(payload_tests
-    SOURCES PayloadEntryTest.cpp PayloadDecompressTest.cpp PayloadVerifyTest.cpp
+    SOURCES PayloadEntryTest.cpp PayloadVerifyTest.cpp
     LIBS nimbrel_test_payload nimbrel_payload)
 
 if(WIN32)

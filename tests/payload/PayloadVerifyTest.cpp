@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include "TestPayloadCases.h"
-#include "payload/PayloadVerify.h"
+#include "Launcher/payload/PayloadVerify.h"
+#include "tests/payload/support/TestPayloadCases.h"
 
 namespace {
 

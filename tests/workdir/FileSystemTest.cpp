@@ -1,12 +1,12 @@
 // The Win32 file-system helper against real folders: listings that see links and stay out of
 // them, removals that take read-only items and never follow links.
-#include "workdir/FileSystem.h"
+#include "Launcher/workdir/FileSystem.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "WorkdirTestSupport.h"
+#include "tests/workdir/support/WorkdirTestSupport.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ TEST_F(FileSystemTest, ListsDepthFirstWithEachDirectoryBeforeItsContent) {
     WriteFileBytes(At(L"a\\mid.txt"), TextBytes("x"));
     WriteFileBytes(At(L"top.txt"), TextBytes("x"));
 
-    const std::vector<ListedItem> items = ListTree(folder_);
+    const std::vector<ListedItem> items = ListTree(Folder());
     ASSERT_EQ(items.size(), 5u);
     const auto position = [&items](const std::wstring& path) {
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -112,11 +112,10 @@ TEST_F(FileSystemTest, ReportsWhatCouldNotBeRemoved) {
 
     MakeDirectories(At(L"busy"));
     WriteFileBytes(At(L"busy\\held.txt"), TextBytes("x"));
-    HANDLE held = CreateFileW(At(L"busy\\held.txt").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HeldFile held(At(L"busy\\held.txt"));
+    ASSERT_TRUE(held.Held());
     const RemovalResult removal = RemoveTree(At(L"busy"));
-    CloseHandle(held);
+    held.Release();
     EXPECT_FALSE(removal.ok);
     EXPECT_TRUE(IsFile(At(L"busy\\held.txt")));
 }

@@ -1,14 +1,14 @@
 // The writer against real folders: what it clears out of the way, what it leaves, and the
 // write-file-failed report (exit code -100) for a file it cannot open or a path that would leave
 // the working directory.
-#include "workdir/WriteExtractedFile.h"
+#include "Launcher/workdir/WriteExtractedFile.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "WorkdirTestSupport.h"
-#include "workdir/FileSystem.h"
+#include "Launcher/workdir/FileSystem.h"
+#include "tests/workdir/support/WorkdirTestSupport.h"
 
 namespace {
 
@@ -17,14 +17,14 @@ using WriterTest = TempFolderTest;
 // Decompresses and writes one entry, as the synchronisation does.
 void Write(const std::wstring& folder, const std::shared_ptr<PayloadEntry>& entry) {
     ASSERT_EQ(entry->Decompress(), 0);
-    EXPECT_TRUE(WriteExtractedFile(folder, entry));
+    WriteExtractedFile(folder, entry);
 }
 
 TEST_F(WriterTest, WritesIntoWorkingDirectoryAndTwoLevelFolders) {
     const Bytes top = SeededBytes(1, 70000);
     const Bytes deep = SeededBytes(2, 1234);
-    Write(folder_, MakeEntry(L"", L"Nimbrel.exe", top));
-    Write(folder_, MakeEntry(L"Modules\\Tools", L"t.dll", deep));
+    Write(Folder(), MakeEntry(L"", L"Nimbrel.exe", top));
+    Write(Folder(), MakeEntry(L"Modules\\Tools", L"t.dll", deep));
     EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), top);
     EXPECT_EQ(ReadFileBytes(At(L"Modules\\Tools\\t.dll")), deep);
 }
@@ -35,9 +35,9 @@ TEST_F(WriterTest, ReplacesFilesStandingWhereFoldersShouldBe) {
     WriteFileBytes(At(L"Modules\\Tools"), TextBytes("another file"));
     AddAttributes(At(L"Modules\\Tools"), FILE_ATTRIBUTE_READONLY);
     WriteFileBytes(At(L"Deep"), TextBytes("in the first level"));
-    Write(folder_, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
-    Write(folder_, MakeEntry(L"Modules\\Tools", L"t.dll", TextBytes("t")));
-    Write(folder_, MakeEntry(L"Deep\\Er", L"d.dll", TextBytes("d")));
+    Write(Folder(), MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
+    Write(Folder(), MakeEntry(L"Modules\\Tools", L"t.dll", TextBytes("t")));
+    Write(Folder(), MakeEntry(L"Deep\\Er", L"d.dll", TextBytes("d")));
     EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
     EXPECT_EQ(ReadFileBytes(At(L"Modules\\Tools\\t.dll")), TextBytes("t"));
     EXPECT_EQ(ReadFileBytes(At(L"Deep\\Er\\d.dll")), TextBytes("d"));
@@ -47,7 +47,7 @@ TEST_F(WriterTest, ReplacesDirectoryTreeAtFilePath) {
     MakeDirectories(At(L"Nimbrel.exe\\sub"));
     WriteFileBytes(At(L"Nimbrel.exe\\sub\\x.txt"), TextBytes("x"));
     AddAttributes(At(L"Nimbrel.exe\\sub\\x.txt"), FILE_ATTRIBUTE_READONLY);
-    Write(folder_, MakeEntry(L"", L"Nimbrel.exe", TextBytes("exe")));
+    Write(Folder(), MakeEntry(L"", L"Nimbrel.exe", TextBytes("exe")));
     EXPECT_TRUE(IsFile(At(L"Nimbrel.exe")));
     EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), TextBytes("exe"));
 }
@@ -55,31 +55,30 @@ TEST_F(WriterTest, ReplacesDirectoryTreeAtFilePath) {
 TEST_F(WriterTest, ReplacesReadOnlyLongerFileWholly) {
     WriteFileBytes(At(L"a.txt"), SeededBytes(3, 5000));
     AddAttributes(At(L"a.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    Write(folder_, MakeEntry(L"", L"a.txt", TextBytes("short")));
+    Write(Folder(), MakeEntry(L"", L"a.txt", TextBytes("short")));
     EXPECT_EQ(ReadFileBytes(At(L"a.txt")), TextBytes("short"));
 }
 
 TEST_F(WriterTest, LeavesEmptyFileForEmptyContent) {
     WriteFileBytes(At(L"empty.txt"), TextBytes("old"));
-    Write(folder_, MakeEntry(L"", L"empty.txt", {}));
+    Write(Folder(), MakeEntry(L"", L"empty.txt", {}));
     EXPECT_TRUE(IsFile(At(L"empty.txt")));
     EXPECT_EQ(ReadFileBytes(At(L"empty.txt")), Bytes{});
 }
 
 TEST_F(WriterTest, AcceptsForwardSlashesAndDoubledSeparatorsInFolder) {
-    Write(folder_, MakeEntry(L"a//b/", L"c.txt", TextBytes("c")));
+    Write(Folder(), MakeEntry(L"a//b/", L"c.txt", TextBytes("c")));
     EXPECT_EQ(ReadFileBytes(At(L"a\\b\\c.txt")), TextBytes("c"));
 }
 
 TEST_F(WriterTest, ReportsFileHeldOpenWithoutSharing) {
     WriteFileBytes(At(L"held.dll"), TextBytes("old"));
-    HANDLE held =
-        CreateFileW(At(L"held.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HeldFile held(At(L"held.dll"));
+    ASSERT_TRUE(held.Held());
     const auto entry = MakeEntry(L"", L"held.dll", TextBytes("new"));
     ASSERT_EQ(entry->Decompress(), 0);
-    EXPECT_EXIT(WriteExtractedFile(folder_, entry), testing::ExitedWithCode(-100), "");
-    CloseHandle(held);
+    EXPECT_EXIT(WriteExtractedFile(Folder(), entry), testing::ExitedWithCode(-100), "");
+    held.Release();
     EXPECT_EQ(ReadFileBytes(At(L"held.dll")), TextBytes("old"));
 }
 

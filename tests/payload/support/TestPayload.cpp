@@ -1,13 +1,13 @@
 // Serialises test payloads by the manifest and blob formats, independently of the launcher's
 // reader, so the tests compare two separate readings of the format.
-#include "TestPayload.h"
+#include "tests/payload/support/TestPayload.h"
 
 #include <fstream>
 #include <stdexcept>
 
 #include <zstd.h>
 
-#include "payload/Crc32c.h"
+#include "Launcher/payload/Crc32c.h"
 
 PayloadViews TestPayloadBytes::Views() const {
     return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
@@ -37,22 +37,6 @@ Bytes CompressFrame(const Bytes& bytes, int level) {
     }
     frame.resize(size);
     return frame;
-}
-
-Bytes SeededBytes(std::uint32_t seed, std::size_t count) {
-    // A linear congruential generator with runs of repeats, so the bytes compress somewhat.
-    Bytes bytes;
-    bytes.reserve(count);
-    std::uint32_t state = seed * 2654435761u + 1;
-    while (bytes.size() < count) {
-        state = state * 1664525u + 1013904223u;
-        const auto value = static_cast<std::uint8_t>(state >> 24);
-        const std::size_t run = (state >> 8) % 4 == 0 ? (state >> 12) % 16 + 1 : 1;
-        for (std::size_t i = 0; i < run && bytes.size() < count; ++i) {
-            bytes.push_back(value);
-        }
-    }
-    return bytes;
 }
 
 void AddTestFile(TestPayload& payload, const TestFile& file) {

@@ -11,9 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "payload/ByteView.h"
-
-using Bytes = std::vector<std::uint8_t>;
+#include "Launcher/payload/ByteView.h"
+#include "tests/support/TestBytes.h"
 
 // A file to pack: where it belongs and its bytes.
 struct TestFile {
@@ -62,9 +61,6 @@ std::uint32_t ChecksumOf(const Bytes& bytes);
 // Compresses bytes into one zstd frame with its content size in the header; throws
 // std::runtime_error when zstd fails.
 Bytes CompressFrame(const Bytes& bytes, int level = 3);
-
-// Gives count bytes from a seeded generator: the same seed always gives the same bytes.
-Bytes SeededBytes(std::uint32_t seed, std::size_t count);
 
 // Appends file as a correct record, its frame placed at the end of the data area.
 void AddTestFile(TestPayload& payload, const TestFile& file);

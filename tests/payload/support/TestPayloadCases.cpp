@@ -1,6 +1,6 @@
 // The case list. Damaged records sit in the middle of the manifest so that a reader that gets
 // the cursor or the index wrong reports another position.
-#include "TestPayloadCases.h"
+#include "tests/payload/support/TestPayloadCases.h"
 
 namespace {
 

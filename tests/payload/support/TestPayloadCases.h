@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "TestPayload.h"
-#include "payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "tests/payload/support/TestPayload.h"
 
 struct TestPayloadCase {
     std::string_view name;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "TestPayloadCases.h"
+#include "tests/payload/support/TestPayloadCases.h"
 
 namespace {
 

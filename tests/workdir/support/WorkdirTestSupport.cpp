@@ -1,5 +1,5 @@
 // Test helpers for the working-directory suites; Windows only.
-#include "WorkdirTestSupport.h"
+#include "tests/workdir/support/WorkdirTestSupport.h"
 
 #include <windows.h>
 
@@ -7,53 +7,13 @@
 
 #include <zstd.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <random>
 #include <string>
 
-#include "payload/Crc32c.h"
-#include "workdir/FileSystem.h"
-#include "workdir/PathRules.h"
-
-namespace {
-
-// The folder of the test running now. A death test's child process runs the test from the start
-// and ends through exit() without TearDown; removing the folder at exit cleans up after it.
-std::wstring CurrentFolder;
-
-void RemoveCurrentFolder() {
-    if (!CurrentFolder.empty()) {
-        RemoveTree(CurrentFolder);
-    }
-}
-
-}  // namespace
-
-void TempFolderTest::SetUp() {
-    static std::atomic<unsigned> serial{0};
-    static const int registered = std::atexit(RemoveCurrentFolder);
-    (void)registered;
-    wchar_t temp[MAX_PATH + 1] = {};
-    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    folder_ =
-        JoinPath(temp, L"nimbrel-workdir-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                           std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(serial++));
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << folder_;
-    CurrentFolder = folder_;
-}
-
-void TempFolderTest::TearDown() {
-    CurrentFolder.clear();
-    const RemovalResult removal = RemoveTree(folder_);
-    EXPECT_TRUE(removal.ok) << L"could not remove " << folder_;
-}
-
-std::wstring TempFolderTest::At(const std::wstring& relative) const {
-    return JoinPath(folder_, relative);
-}
+#include "Launcher/base/PathRules.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/workdir/FileSystem.h"
 
 void WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -82,15 +42,6 @@ std::optional<Bytes> ReadFileBytes(const std::wstring& path) {
     CloseHandle(file);
     if (!ok) {
         return std::nullopt;
-    }
-    return bytes;
-}
-
-Bytes SeededBytes(std::uint32_t seed, std::size_t count) {
-    std::mt19937 generator(seed);
-    Bytes bytes(count);
-    for (std::uint8_t& value : bytes) {
-        value = static_cast<std::uint8_t>(generator() >> 24);
     }
     return bytes;
 }

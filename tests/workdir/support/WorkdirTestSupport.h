@@ -1,6 +1,6 @@
-// Helpers for the working-directory tests on Windows: a fixture owning a unique temporary
-// folder, small file utilities, payload entries built with zstd, and links made the way Wine
-// shows them (a host symbolic link), or with CreateSymbolicLinkW on Windows.
+// Helpers for the working-directory tests on Windows (with the shared temporary folder, seeded
+// bytes and file holder): small file utilities, payload entries built with zstd, and links made the
+// way Wine shows them (a host symbolic link), or with CreateSymbolicLinkW on Windows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,30 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "payload/PayloadEntry.h"
-
-using Bytes = std::vector<std::uint8_t>;
-
-// Makes a fresh folder under the temporary directory for each test and removes it afterwards.
-class TempFolderTest : public testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Gives folder_ joined with relative.
-    std::wstring At(const std::wstring& relative) const;
-
-    std::wstring folder_;
-};
+#include "Launcher/payload/PayloadEntry.h"
+#include "tests/support/HeldFile.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestBytes.h"
 
 // Writes bytes to path, creating or truncating the file; fails the test when it cannot.
 void WriteFileBytes(const std::wstring& path, const Bytes& bytes);
 
 // Gives the bytes of the file at path, or nothing when it cannot be read.
 std::optional<Bytes> ReadFileBytes(const std::wstring& path);
-
-// Gives count bytes from a seeded generator.
-Bytes SeededBytes(std::uint32_t seed, std::size_t count);
 
 // Gives text as single-byte characters.
 Bytes TextBytes(const char* text);

@@ -1,6 +1,6 @@
-#include "workdir/UnsafeRecords.h"
+#include "Launcher/payload/UnsafeRecords.h"
 
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
 
 const PayloadEntry* FirstUnsafeRecord(const PendingEntries& entries) {
     const PayloadEntry* first = nullptr;

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "Packer/FolderScan.h"
-#include "PackerTestSupport.h"
+#include "tests/packer/PackerTestSupport.h"
 
 namespace {
 
@@ -188,6 +188,14 @@ TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
         {"pack", source().string(), "--manifest", blob().string(), "--blob", blob().string()});
     EXPECT_EQ(same.exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(blob()));
+    // Paths the file system cannot resolve (an element too long) are still two outputs.
+    const std::filesystem::path unresolvable = root / std::string(300, 'a');
+    const ToolRun apart =
+        RunTool({"pack", source().string(), "--manifest", (unresolvable / "m").string(), "--blob",
+                 (unresolvable / "b").string()});
+    EXPECT_EQ(apart.exitCode, 2);
+    EXPECT_EQ(apart.err.find("name the same file"), std::string::npos) << apart.err;
+    EXPECT_NE(apart.err.find("cannot be written"), std::string::npos) << apart.err;
 }
 
 TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
@@ -197,10 +205,6 @@ TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("blob.bin.partial: cannot be written"), std::string::npos) << run.err;
     EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
-}
-
-TEST(PayloadNames, FoldsLetterCaseAsWindowsDoes) {
-    EXPECT_EQ(FoldNameCase(L"Abc\u00E9\u00FF\u0436"), L"ABC\u00C9\u0178\u0416");
 }
 
 }  // namespace

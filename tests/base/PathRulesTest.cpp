@@ -1,7 +1,7 @@
 // Path rules: joining, key equality and hash, ordering, relative paths and the record path rule. On
 // the Windows tree the join and the order are also checked against std::filesystem::path, whose
 // Windows behaviour these rules follow.
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The box texts are what users read out to support: every character counts, and the code's
 // numbers must come out signed or unsigned by stage.
-#include "launch/FatalText.h"
+#include "Launcher/report/FatalText.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "launch/WebsiteUrl.h"
+#include "Launcher/report/WebsiteUrl.h"
 
 namespace {
 
@@ -64,13 +64,6 @@ TEST(TemplateFilling, FillsPlaceholdersInOrderAndKeepsUnfilledOnes) {
     EXPECT_EQ(FillTemplate(L"no fields", {L"1"}), L"no fields");
     // A value that itself holds "{}" is not filled again.
     EXPECT_EQ(FillTemplate(L"{}-{}", {L"{}", L"2"}), L"{}-2");
-}
-
-TEST(Decimal, WritesPlainDigitsWithoutFill) {
-    EXPECT_EQ(DecimalText(std::int32_t{0}), L"0");
-    EXPECT_EQ(DecimalText(std::int32_t{-100}), L"-100");
-    EXPECT_EQ(DecimalText(std::uint32_t{4294967295u}), L"4294967295");
-    EXPECT_EQ(DecimalText(std::uint32_t{1000000}), L"1000000");
 }
 
 }  // namespace

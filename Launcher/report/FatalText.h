@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadCodes.h"
 
 extern const std::wstring_view FatalBoxTitle;
 extern const std::wstring_view WriteFileFailedText;         // one placeholder: the file's path
@@ -18,10 +18,6 @@ extern const std::wstring_view ResourcesCorruptText;  // three placeholders, the
 // Fills each "{}" of the template with the next value, in order. A template with more
 // placeholders than values keeps the extra ones as they stand; extra values are ignored.
 std::wstring FillTemplate(std::wstring_view text, std::initializer_list<std::wstring_view> values);
-
-// Writes a signed or unsigned 32-bit value in plain decimal.
-std::wstring DecimalText(std::int32_t value);
-std::wstring DecimalText(std::uint32_t value);
 
 // Gives the corrupt-resources message for an error code: stages 2 and 4 show their two checksums
 // unsigned, every other stage shows signed values.

@@ -2,7 +2,7 @@
 // whole, before a start touches the working folder. Portable.
 #pragma once
 
-#include "payload/PendingEntries.h"
+#include "Launcher/payload/PendingEntries.h"
 
 // Gives the entry with the lowest manifest index whose folder and name are unsafe (see
 // UnsafeRecordPathReason), or null when every one is safe. Records dropped for repeating a path

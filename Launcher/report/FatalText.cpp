@@ -1,8 +1,8 @@
 // Texts of the warning box and the error-code layout, kept apart from the box itself so that
 // they can be checked on any machine.
-#include "launch/FatalText.h"
+#include "Launcher/report/FatalText.h"
 
-#include "launch/WebsiteUrl.h"
+#include "Launcher/report/WebsiteUrl.h"
 
 const std::wstring_view FatalBoxTitle = L"Nimbrel Hub";
 
@@ -43,41 +43,18 @@ std::wstring FillTemplate(std::wstring_view text, std::initializer_list<std::wst
     return result;
 }
 
-std::wstring DecimalText(std::uint32_t value) {
-    wchar_t digits[10];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    std::wstring text;
-    while (count > 0) {
-        text.push_back(digits[--count]);
-    }
-    return text;
-}
-
-std::wstring DecimalText(std::int32_t value) {
-    if (value >= 0) {
-        return DecimalText(static_cast<std::uint32_t>(value));
-    }
-    // The magnitude of INT32_MIN does not fit a signed 32-bit value; it does fit unsigned.
-    const std::uint32_t magnitude = 0u - static_cast<std::uint32_t>(value);
-    return L"-" + DecimalText(magnitude);
-}
-
 std::wstring DetailText(const StageError& error, std::uint32_t detail) {
-    return IsChecksumStage(error.stage) ? DecimalText(detail)
-                                        : DecimalText(static_cast<std::int32_t>(detail));
+    return IsChecksumStage(error.stage) ? std::to_wstring(detail)
+                                        : std::to_wstring(static_cast<std::int32_t>(detail));
 }
 
 std::wstring StageErrorText(const StageError& error) {
-    return FillTemplate(L"{}.{}.{}", {DecimalText(error.stage), DetailText(error, error.first),
+    return FillTemplate(L"{}.{}.{}", {std::to_wstring(error.stage), DetailText(error, error.first),
                                       DetailText(error, error.second)});
 }
 
 std::wstring ResourcesCorruptMessage(const StageError& error) {
     return FillTemplate(ResourcesCorruptText,
-                        {DecimalText(error.stage), DetailText(error, error.first),
+                        {std::to_wstring(error.stage), DetailText(error, error.first),
                          DetailText(error, error.second)});
 }

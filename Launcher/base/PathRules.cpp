@@ -1,7 +1,7 @@
 // Windows path rules on wide text, as std::filesystem::path applies them on Windows: a root name
 // is a disk designator (any code unit followed by a colon), a root directory is one separator
 // right after it (or at the start), and a run of separators is one separator. Portable.
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
 
 #include <algorithm>
 #include <vector>
@@ -22,33 +22,15 @@ bool HasDiskDesignator(std::wstring_view path) {
 
 PathParts SplitPath(std::wstring_view path) {
     PathParts parts;
-    std::size_t pos = 0;
-    if (HasDiskDesignator(path)) {
-        parts.rootName = path.substr(0, 2);
-        pos = 2;
+    std::wstring_view rest = path;
+    if (HasDiskDesignator(rest)) {
+        parts.rootName = rest.substr(0, 2);
+        rest.remove_prefix(2);
     }
-    if (pos < path.size() && IsPathSeparator(path[pos])) {
-        parts.hasRootDirectory = true;
-    }
-    while (pos < path.size() && IsPathSeparator(path[pos])) {
-        ++pos;
-    }
-    while (pos < path.size()) {
-        std::size_t end = pos;
-        while (end < path.size() && !IsPathSeparator(path[end])) {
-            ++end;
-        }
-        parts.elements.push_back(path.substr(pos, end - pos));
-        if (end == path.size()) {
-            break;
-        }
-        while (end < path.size() && IsPathSeparator(path[end])) {
-            ++end;
-        }
-        if (end == path.size()) {
-            parts.elements.push_back(path.substr(end, 0));
-        }
-        pos = end;
+    parts.hasRootDirectory = !rest.empty() && IsPathSeparator(rest.front());
+    parts.elements = PathElements(rest);
+    if (!parts.elements.empty() && IsPathSeparator(rest.back())) {
+        parts.elements.push_back(rest.substr(rest.size()));
     }
     return parts;
 }
