@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "launch/LaunchSequence.h"
-#include "launch/StartApplication.h"
+#include "Launcher/launch/LaunchSequence.h"
+#include "Launcher/launch/StartApplication.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int count = 0;

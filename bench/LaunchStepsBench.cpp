@@ -15,14 +15,14 @@
 
 #include "BenchTable.h"
 #include "StepFloors.h"
-#include "payload/Crc32c.h"
-#include "payload/PayloadVerify.h"
-#include "workdir/FileChecksum.h"
-#include "workdir/FileSystem.h"
-#include "workdir/CandidateDirectories.h"
-#include "workdir/PathRules.h"
-#include "workdir/SelectWorkingDirectory.h"
-#include "workdir/Synchronise.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/PayloadVerify.h"
+#include "Launcher/workdir/FileChecksum.h"
+#include "Launcher/workdir/FileSystem.h"
+#include "Launcher/workdir/CandidateDirectories.h"
+#include "Launcher/base/PathRules.h"
+#include "Launcher/workdir/SelectWorkingDirectory.h"
+#include "Launcher/workdir/Synchronise.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <set>
 
-#include "payload/Crc32c.h"
-#include "workdir/PathRules.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/base/PathRules.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "payload/PendingEntries.h"
+#include "Launcher/payload/PendingEntries.h"
 
 // One payload file as the floors need it.
 struct FloorFile {

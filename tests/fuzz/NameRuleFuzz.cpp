@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workdir/PathRules.h"
+#include "Launcher/base/PathRules.h"
 
 namespace {
 
