@@ -1,18 +1,18 @@
-// Reads through a binary stream without sharing restrictions. libstdc++ turns a failed read into
-// badbit, while the end of the file sets only eofbit and failbit: that tells the two apart.
+// Reads through a binary stream without sharing restrictions, on Windows and on the host alike.
+// libstdc++ turns a failed read into badbit, while the end of the file sets only eofbit and
+// failbit: that tells the two apart.
 #include "workdir/FileChecksum.h"
 
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "payload/Crc32c.h"
 
-std::optional<std::uint32_t> ComputeFileChecksum(const std::wstring& path) {
+std::optional<std::uint32_t> ComputeFileChecksum(const std::filesystem::path& path) {
     constexpr std::size_t PieceSize = 65536;
     try {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        std::ifstream in(path, std::ios::binary);
         if (!in.is_open() || in.fail()) {
             return std::nullopt;
         }
