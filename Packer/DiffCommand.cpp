@@ -18,14 +18,15 @@ constexpr const char* DiffHelp =
     "Says what a start would do to the working folder DIR, changing nothing. DIR is listed\n"
     "recursively (links are not followed into) and each file gets one line:\n"
     "  keep     its CRC-32C (read in 65,536-byte pieces) matches its record\n"
-    "  rewrite  it differs from its record and would be written again\n"
+    "  rewrite  it differs from its record, or cannot be read whole, and would be written\n"
+    "           again\n"
     "  delete   no record has its path: a stray, removed\n"
     "  spare    it is named exactly \"Config.ini\" (any folder, case-sensitive) and stays\n"
     "  write    a record whose file is missing would be written (a directory standing in its\n"
     "           place would be removed first)\n"
     "Paths compare element by element, case-sensitively, with / and \\ alike, as a start\n"
-    "compares them. Directories are never deleted. Within a folder, items are reported in name\n"
-    "order.\n"
+    "compares them. Directories are never deleted, nor is an item whose type cannot be read\n"
+    "(it gets no line). Within a folder, items are reported in name order.\n"
     "exit codes: 0 reported; 1 the payload is corrupt (a start would stop before DIR);\n"
     "2 bad command line or unreadable file.\n";
 

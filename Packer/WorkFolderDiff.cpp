@@ -1,22 +1,19 @@
 // The dry run of a start's synchronisation. It copies the pending map and strikes entries from
 // the copy, so what is left at the end is exactly what a start would write in its last phase.
+// What happens to each listed item is the launcher's own decision, on the launcher's checksum.
 #include "Packer/WorkFolderDiff.h"
 
 #include <algorithm>
-#include <array>
-#include <fstream>
 #include <system_error>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/UnsafeRecords.h"
+#include "Launcher/workdir/FileChecksum.h"
+#include "Launcher/workdir/ItemDecision.h"
 #include "Packer/FileKind.h"
 #include "Packer/Utf16.h"
 
 namespace {
-
-constexpr std::wstring_view SparedName = L"Config.ini";
-constexpr std::size_t ChecksumPiece = 65536;
 
 std::wstring NameText(const std::filesystem::path& name) {
     if (auto text = PathToUtf16(name)) {
@@ -28,18 +25,47 @@ std::wstring NameText(const std::filesystem::path& name) {
 // Turns a payload path (either separator) into a path below dir on this machine.
 std::filesystem::path OnDisk(const std::filesystem::path& dir, std::wstring_view relative) {
     std::filesystem::path path = dir;
-    std::size_t at = 0;
-    while (at <= relative.size()) {
-        std::size_t end = at;
-        while (end < relative.size() && !IsPathSeparator(relative[end])) {
-            ++end;
-        }
-        if (end > at) {
-            path /= PathFromUtf8(Utf16ToUtf8(relative.substr(at, end - at)));
-        }
-        at = end + 1;
+    for (const std::wstring_view element : PathElements(relative)) {
+        path /= PathFromUtf8(Utf16ToUtf8(element));
     }
     return path;
+}
+
+// Tells what an item that is not a real directory is with links followed, as the launcher's
+// directory test does: a link whose target is missing is a file; one whose target cannot be
+// examined, or an item whose own type cannot be read, is of unknown type.
+ListedType FollowedType(const std::filesystem::path& item, FileKind kind) {
+    if (kind == FileKind::Missing) {
+        return ListedType::Unknown;
+    }
+    if (kind != FileKind::Link) {
+        return ListedType::File;
+    }
+    std::error_code error;
+    const auto target = std::filesystem::status(item, error);
+    if (target.type() == std::filesystem::file_type::not_found) {
+        return ListedType::File;
+    }
+    if (error) {
+        return ListedType::Unknown;
+    }
+    return std::filesystem::is_directory(target) ? ListedType::Directory : ListedType::File;
+}
+
+// Gives the row for what the walk does with an item; an item passed over gets no row.
+DiffAction RowAction(ItemAction action) {
+    switch (action) {
+        case ItemAction::Keep:
+            return DiffAction::Keep;
+        case ItemAction::Delete:
+            return DiffAction::Delete;
+        case ItemAction::Spare:
+            return DiffAction::Spare;
+        case ItemAction::Rewrite:
+        case ItemAction::Pass:
+            break;
+    }
+    return DiffAction::Rewrite;
 }
 
 struct DiffWalk {
@@ -77,46 +103,26 @@ struct DiffWalk {
     void Item(const std::filesystem::path& item, const std::wstring& name,
               const std::wstring& relative) {
         const FileKind kind = ClassifyItem(item);
-        std::error_code error;
         if (kind == FileKind::Directory) {
             Folder(item, relative);
             return;
         }
-        if (std::filesystem::is_directory(item, error)) {
-            return;  // a link to a directory counts as one, and is not descended into
+        const ItemDecision decision =
+            DecideListedItem(FollowedType(item, kind), name, relative, pending,
+                             [&] { return ComputeFileChecksum(item); });
+        if (decision.action == ItemAction::Pass) {
+            return;  // a link to a directory is not descended into; an unknown item stays
         }
-        if (name == SparedName) {
-            diff.rows.push_back({DiffAction::Spare, relative, -1});
-            return;
-        }
-        const auto found = pending.find(relative);
-        if (found == pending.end()) {
-            diff.rows.push_back({DiffAction::Delete, relative, -1});
-            return;
-        }
-        const auto& entry = *found->second;
-        const bool right = ChecksumFile(item) == entry.contentCrc;
+        const bool hasEntry = decision.entry != pending.end();
         diff.rows.push_back(
-            {right ? DiffAction::Keep : DiffAction::Rewrite, relative, entry.index});
-        pending.erase(found);
+            {RowAction(decision.action), relative, hasEntry ? decision.entry->second->index : -1});
+        if (hasEntry) {
+            pending.erase(decision.entry);
+        }
     }
 };
 
 }  // namespace
-
-std::uint32_t ChecksumFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::uint32_t crc = 0;
-    if (!in) {
-        return crc;
-    }
-    std::vector<char> piece(ChecksumPiece);
-    while (in) {
-        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        crc = Crc32c(crc, piece.data(), static_cast<std::size_t>(in.gcount()));
-    }
-    return crc;
-}
 
 FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntries& entries) {
     if (const PayloadEntry* unsafe = FirstUnsafeRecord(entries)) {

@@ -1,6 +1,6 @@
 // Predicts what a launcher start would do to a working folder, without changing anything: the
-// same listing (recursive, links not descended), the same spared name, the same path keys and
-// the same chunked checksum as the synchronisation of a real start.
+// same listing (recursive, links not descended) as the synchronisation of a real start, and for
+// each listed item the launcher's own decision on the launcher's own checksum.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 
 enum class DiffAction {
     Keep,                  // the file has the entry's checksum; left alone
-    Rewrite,               // the file differs; decompressed and written again
+    Rewrite,               // the file differs or cannot be read whole; written again
     Delete,                // no entry has this path; removed as a stray
     Spare,                 // a "Config.ini" at any depth; left alone
     Write,                 // the entry's file is missing; written
@@ -34,10 +34,6 @@ struct FolderDiff {
 // that the report is stable (a launcher takes them in the platform's order; only which files
 // are written or deleted matters). Never writes, renames or deletes anything.
 FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntries& entries);
-
-// Computes the CRC-32C of a file read in 65,536-byte pieces. Gives the checksum of what could
-// be read: 0 when the file cannot be opened.
-std::uint32_t ChecksumFile(const std::filesystem::path& path);
 
 // Gives the word a report uses for action ("keep", "rewrite", ...).
 const char* DiffActionName(DiffAction action);

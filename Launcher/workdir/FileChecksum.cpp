@@ -1,21 +1,17 @@
-// Reads through a binary stream without sharing restrictions. libstdc++ turns a failed read into
-// badbit, while the end of the file sets only eofbit and failbit: that tells the two apart.
+// Reads through a binary stream without sharing restrictions, on Windows and on the host alike.
+// libstdc++ turns a failed read into badbit, while the end of the file sets only eofbit and
+// failbit: that tells the two apart.
 #include "Launcher/workdir/FileChecksum.h"
 
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadFormat.h"
 
-std::optional<std::uint32_t> ComputeFileChecksum(const std::wstring& path) {
+std::optional<std::uint32_t> ComputeStreamChecksum(std::istream& in) {
     try {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary);
-        if (!in.is_open() || in.fail()) {
-            return std::nullopt;
-        }
         std::vector<char> buffer(PayloadFormat::ChecksumPieceSize);
         std::uint32_t checksum = 0;
         for (;;) {
@@ -28,6 +24,18 @@ std::optional<std::uint32_t> ComputeFileChecksum(const std::wstring& path) {
                 return checksum;
             }
         }
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::uint32_t> ComputeFileChecksum(const std::filesystem::path& path) {
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in.is_open() || in.fail()) {
+            return std::nullopt;
+        }
+        return ComputeStreamChecksum(in);
     } catch (const std::exception&) {
         return std::nullopt;
     }

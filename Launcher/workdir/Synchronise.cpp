@@ -14,6 +14,7 @@
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileChecksum.h"
 #include "Launcher/workdir/FileSystem.h"
+#include "Launcher/workdir/ItemDecision.h"
 #include "Launcher/workdir/WriteExtractedFile.h"
 
 namespace {
@@ -29,25 +30,26 @@ void CheckListedItem(const std::wstring& workingDirectory, const ListedItem& ite
                      PendingEntries& entries) {
     const std::wstring relativePath = LexicalRelativePath(item.fullPath, workingDirectory);
     ResetAttributes(item.fullPath);
-    // An item whose type cannot be told is left alone: deleting it could reach a link's target.
-    const std::optional<bool> isDirectory = IsDirectoryItem(item);
-    if (isDirectory != false) {
-        return;
+    const ItemDecision decision =
+        DecideListedItem(ListedTypeOf(IsDirectoryItem(item)), FinalPathElement(item.fullPath),
+                         relativePath, entries, [&] { return ComputeFileChecksum(item.fullPath); });
+    switch (decision.action) {
+        case ItemAction::Pass:
+        case ItemAction::Spare:
+            return;
+        case ItemAction::Delete:
+            RemoveSingle(item.fullPath);
+            return;
+        case ItemAction::Rewrite: {
+            const std::shared_ptr<PayloadEntry> entry = decision.entry->second;
+            DecompressOrReport(*entry, LaunchStage::DecompressChanged);
+            WriteExtractedFile(workingDirectory, entry);
+            break;
+        }
+        case ItemAction::Keep:
+            break;
     }
-    if (FinalPathElement(item.fullPath) == SharedName::SparedFile) {
-        return;
-    }
-    const auto found = entries.find(relativePath);
-    if (found == entries.end()) {
-        RemoveSingle(item.fullPath);
-        return;
-    }
-    const std::shared_ptr<PayloadEntry> entry = found->second;
-    if (ComputeFileChecksum(item.fullPath) != entry->contentCrc) {
-        DecompressOrReport(*entry, LaunchStage::DecompressChanged);
-        WriteExtractedFile(workingDirectory, entry);
-    }
-    entries.erase(found);
+    entries.erase(decision.entry);
 }
 
 // Refuses the payload when any record's path is unsafe, before anything in the folder is listed

@@ -110,14 +110,19 @@ TEST_F(WorkFolderDiff, WritesEverythingIntoAMissingFolder) {
     }
 }
 
-TEST_F(WorkFolderDiff, ChecksumsFilesInPiecesLikeTheWholeFile) {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{65535}, std::size_t{65536},
-                                   std::size_t{65537}, std::size_t{3 * 65536}}) {
-        const auto bytes = RandomBytes(size, static_cast<std::uint32_t>(size));
-        WriteBytes(root / "f.bin", bytes);
-        EXPECT_EQ(ChecksumFile(root / "f.bin"), Crc32c(0, bytes.data(), bytes.size())) << size;
-    }
-    EXPECT_EQ(ChecksumFile(root / "absent.bin"), 0u);
+TEST_F(WorkFolderDiff, RewritesWhatCannotBeReadAndLeavesWhatCannotBeTyped) {
+    PackSource();
+    // A link whose target is missing is a file that cannot be opened: never right, not even for
+    // the empty record, whose checksum is 0. A link loop has no type: the walk leaves it, and the
+    // entry it stands for is written at the end.
+    std::filesystem::remove(work() / "Plugins" / "a.dat");
+    std::filesystem::create_symlink(root / "absent", work() / "Plugins" / "a.dat");
+    std::filesystem::remove(work() / "Plugins" / "b.txt");
+    std::filesystem::create_symlink("b.txt", work() / "Plugins" / "b.txt");
+    const auto actions = Classify();
+    EXPECT_EQ(actions.at(L"Plugins\\a.dat"), "rewrite");
+    EXPECT_EQ(actions.at(L"Plugins\\b.txt"), "write");
+    EXPECT_EQ(actions.size(), 5u);
 }
 
 }  // namespace

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <ios>
+#include <istream>
+#include <streambuf>
+
 #include "Launcher/payload/Crc32c.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
@@ -32,38 +38,44 @@ TEST_F(FileChecksumTest, GivesNothingForFileThatCannotBeOpenedOrRead) {
     EXPECT_EQ(ComputeFileChecksum(At(L"held.bin")), std::nullopt);
 }
 
-// Tells whether a read through another handle of path fails at offset (Wine ignores locks there).
-bool ReadFailsAt(const std::wstring& path, DWORD offset) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    char byte = 0;
-    DWORD got = 0;
-    SetFilePointer(file, static_cast<LONG>(offset), nullptr, FILE_BEGIN);
-    const BOOL ok = ReadFile(file, &byte, 1, &got, nullptr);
-    CloseHandle(file);
-    return !ok;
-}
+// Serves its bytes, then fails as a file read that goes wrong does: libstdc++'s file buffer
+// throws from underflow, and the stream turns that into badbit.
+class FailingBuffer : public std::streambuf {
+public:
+    FailingBuffer(Bytes bytes, std::size_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
 
-TEST_F(FileChecksumTest, GivesNothingWhenReadFailsPartWay) {
-    // A lock on the second piece makes the read fail after a good first piece.
-    WriteFileBytes(At(L"locked.bin"), SeededBytes(6, 100000));
-    HANDLE locker =
-        CreateFileW(At(L"locked.bin").c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
-    OVERLAPPED range{};
-    range.Offset = 70000;
-    ASSERT_TRUE(LockFileEx(locker, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1000, 0,
-                           &range));
-    const bool enforced = ReadFailsAt(At(L"locked.bin"), 70000);
-    if (enforced) {
-        EXPECT_EQ(ComputeFileChecksum(At(L"locked.bin")), std::nullopt);
+protected:
+    int_type underflow() override {
+        if (served_ >= failAt_) {
+            throw std::ios_base::failure("read error");
+        }
+        const std::size_t end = std::min(failAt_, bytes_.size());
+        if (served_ >= end) {
+            return traits_type::eof();
+        }
+        const std::size_t piece = std::min<std::size_t>(4096, end - served_);
+        char* start = reinterpret_cast<char*>(bytes_.data()) + served_;
+        setg(start, start, start + piece);
+        served_ += piece;
+        return traits_type::to_int_type(*start);
     }
-    UnlockFileEx(locker, 0, 1000, 0, &range);
-    CloseHandle(locker);
-    if (!enforced) {
-        GTEST_SKIP() << "byte-range locks do not stop reads here";
-    }
+
+private:
+    Bytes bytes_;
+    std::size_t failAt_;
+    std::size_t served_ = 0;
+};
+
+TEST(FileChecksumStream, GivesNothingWhenReadFailsPartWay) {
+    const Bytes bytes = SeededBytes(6, 100000);
+    FailingBuffer whole(bytes, SIZE_MAX);
+    std::istream wholeStream(&whole);
+    EXPECT_EQ(ComputeStreamChecksum(wholeStream), Crc32c(0, bytes.data(), bytes.size()));
+
+    // The first piece reads whole; the failure comes in the second.
+    FailingBuffer partWay(bytes, 70000);
+    std::istream partWayStream(&partWay);
+    EXPECT_EQ(ComputeStreamChecksum(partWayStream), std::nullopt);
 }
 
 }  // namespace

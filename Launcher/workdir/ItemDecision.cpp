@@ -1,0 +1,30 @@
+// The order of the tests is the order of the walk's steps: type, spared name, lookup, checksum.
+// A file that cannot be read has no checksum and so never passes for right, not even for an
+// empty entry (whose checksum is 0).
+#include "Launcher/workdir/ItemDecision.h"
+
+#include "Launcher/base/SharedNames.h"
+
+ListedType ListedTypeOf(std::optional<bool> isDirectory) {
+    if (!isDirectory) {
+        return ListedType::Unknown;
+    }
+    return *isDirectory ? ListedType::Directory : ListedType::File;
+}
+
+ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
+                              const std::wstring& relativePath, PendingEntries& entries,
+                              const ChecksumOnDisk& checksumOnDisk) {
+    if (type != ListedType::File) {
+        return {ItemAction::Pass, entries.end()};
+    }
+    if (name == SharedName::SparedFile) {
+        return {ItemAction::Spare, entries.end()};
+    }
+    const auto found = entries.find(relativePath);
+    if (found == entries.end()) {
+        return {ItemAction::Delete, found};
+    }
+    const bool right = checksumOnDisk() == found->second->contentCrc;
+    return {right ? ItemAction::Keep : ItemAction::Rewrite, found};
+}

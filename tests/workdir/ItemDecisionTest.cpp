@@ -1,0 +1,70 @@
+// The synchronisation's decision for one listed item: what is passed over or spared without being
+// read, what is a stray, and that only a file read whole with its entry's checksum is right.
+#include "Launcher/workdir/ItemDecision.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Launcher/base/PathRules.h"
+
+namespace {
+
+struct Decide {
+    PendingEntries entries;
+    int reads = 0;
+
+    Decide() {
+        auto empty = std::make_shared<PayloadEntry>();
+        empty->relativePath = L"a\\b\\Config.ini";
+        entries.emplace(empty->relativePath, empty);
+        auto dll = std::make_shared<PayloadEntry>();
+        dll->relativePath = L"Plugins\\a.dll";
+        dll->contentCrc = 0x1234;
+        entries.emplace(dll->relativePath, dll);
+    }
+
+    ItemAction operator()(ListedType type, const std::wstring& relativePath,
+                          std::optional<std::uint32_t> checksum = std::nullopt) {
+        const ItemDecision decision =
+            DecideListedItem(type, FinalPathElement(relativePath), relativePath, entries, [&] {
+                ++reads;
+                return checksum;
+            });
+        const bool hasEntry =
+            decision.action == ItemAction::Keep || decision.action == ItemAction::Rewrite;
+        EXPECT_TRUE(decision.entry == (hasEntry ? entries.find(relativePath) : entries.end()));
+        EXPECT_EQ(entries.size(), 2u);
+        return decision.action;
+    }
+};
+
+TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsAndSparesConfigIniUnread) {
+    Decide decide;
+    EXPECT_EQ(decide(ListedType::Directory, L"Plugins\\a.dll"), ItemAction::Pass);
+    EXPECT_EQ(decide(ListedType::Unknown, L"Plugins\\a.dll"), ItemAction::Pass);
+    EXPECT_EQ(decide(ListedType::File, L"Config.ini"), ItemAction::Spare);
+    // Spared even where the payload has a file of that path.
+    EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini", 0u), ItemAction::Spare);
+    EXPECT_EQ(decide.reads, 0);
+    EXPECT_EQ(ListedTypeOf(std::nullopt), ListedType::Unknown);
+    EXPECT_EQ(ListedTypeOf(true), ListedType::Directory);
+    EXPECT_EQ(ListedTypeOf(false), ListedType::File);
+}
+
+TEST(ItemDecision, DeletesStraysWithoutReadingThem) {
+    Decide decide;
+    EXPECT_EQ(decide(ListedType::File, L"a\\b\\config.ini"), ItemAction::Delete);
+    EXPECT_EQ(decide(ListedType::File, L"plugins\\a.dll"), ItemAction::Delete);
+    EXPECT_EQ(decide.reads, 0);
+}
+
+TEST(ItemDecision, KeepsOnlyAFileReadWholeWithItsEntrysChecksum) {
+    Decide decide;
+    EXPECT_EQ(decide(ListedType::File, L"Plugins/a.dll", 0x1234u), ItemAction::Keep);
+    EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dll", 0x1235u), ItemAction::Rewrite);
+    EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dll"), ItemAction::Rewrite);
+    EXPECT_EQ(decide.reads, 3);
+}
+
+}  // namespace
