@@ -15,6 +15,7 @@
 #include "tests/e2e/E2eSupport.h"
 #include "tests/e2e/LauncherProcess.h"
 #include "tests/e2e/SampleReport.h"
+#include "tests/support/AgedFile.h"
 
 namespace fs = std::filesystem;
 
@@ -108,16 +109,6 @@ std::map<std::wstring, std::string> Outcomes(const std::map<std::wstring, FileSt
     return outcomes;
 }
 
-void AgeFile(const fs::path& path) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path.string();
-    const ULONGLONG ticks = 126227808000000000ull;  // a day in 2001
-    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
-    CloseHandle(file);
-}
-
 TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     const fs::path folder = UserWorkingDirectory();
     const std::wstring log = TestProgramDirectory() + L"\\sample-diff.log";
@@ -138,7 +129,7 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     WriteAll(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
     WriteAll(folder / L"locales" / L"config.ini", "wrong case");
     for (const auto& [path, state] : Files(folder)) {
-        AgeFile(folder / path);
+        AgeFile((folder / path).wstring());
     }
     SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
     const auto before = Files(folder);

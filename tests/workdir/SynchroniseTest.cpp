@@ -18,6 +18,7 @@
 #include "Launcher/base/PathRules.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/workdir/FileSystem.h"
+#include "tests/support/AgedFile.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
 namespace {
@@ -26,17 +27,6 @@ using SynchroniseTest = TempFolderTest;
 
 void Add(PendingEntries& entries, const std::shared_ptr<PayloadEntry>& entry) {
     entries.emplace(entry->relativePath, entry);
-}
-
-// Sets path's last-write time to a fixed day in 2001, so that a rewrite cannot go unseen.
-void AgeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    const std::uint64_t ticks = 126227808000000000ull;
-    FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
-    CloseHandle(file);
 }
 
 TEST_F(SynchroniseTest, WritesEveryEntryIntoEmptyFolderAndKeepsThemPending) {
