@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "Launcher/base/ResourceIds.h"
 #include "Packer/CheckCommand.h"
 #include "Packer/DiffCommand.h"
 #include "Packer/ListCommand.h"
@@ -14,7 +15,7 @@ constexpr const char* ToolHelp =
     "usage: nimbrel-pack COMMAND [ARGUMENTS]\n"
     "\n"
     "Builds and inspects the payload a launcher carries: a manifest (one record per file) and a\n"
-    "blob (the files' zstd frames), embedded as RT_RCDATA resources 48978 and 19266.\n"
+    "blob (the files' zstd frames), embedded as RT_RCDATA resources " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) " and " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) ".\n"
     "\n"
     "commands:\n"
     "  pack DIR --manifest FILE --blob FILE [--level N] [--jobs N]\n"

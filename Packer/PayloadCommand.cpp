@@ -5,7 +5,7 @@
 #include "Launcher/payload/PayloadCodes.h"
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
                            std::string& error) {

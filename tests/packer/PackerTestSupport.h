@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Launcher/payload/PayloadResources.h"
 #include "Packer/Compressor.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBytes.h"
