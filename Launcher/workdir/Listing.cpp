@@ -27,6 +27,12 @@ bool AppendTree(const std::filesystem::path& folder, const std::wstring& relativ
 
 }  // namespace
 
+bool IsLinkReparseTag(std::uint32_t tag) {
+    constexpr std::uint32_t MountPoint = 0xA0000003;    // IO_REPARSE_TAG_MOUNT_POINT
+    constexpr std::uint32_t SymbolicLink = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
+    return tag == 0 || tag == MountPoint || tag == SymbolicLink;
+}
+
 TreeListing ListTree(const std::filesystem::path& folder) {
     TreeListing listing;
     AppendTree(folder, L"", listing);

@@ -5,6 +5,7 @@
 // changes the disk.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -37,6 +38,11 @@ bool ListDirectory(const std::filesystem::path& folder, const std::wstring& rela
 // Lists folder depth first, descending into real directories only, and stops at the first folder
 // that cannot be listed whole. A folder that cannot be listed at all gives an empty listing.
 TreeListing ListTree(const std::filesystem::path& folder);
+
+// Tells whether a reparse point with this tag is a link: symbolic links and mount points
+// (junctions) are, and so is a tag of 0, which Wine gives for the host's links. Other tags are
+// ordinary files and folders.
+bool IsLinkReparseTag(std::uint32_t tag);
 
 // Tells whether the item at path itself is a symbolic link or junction; false when nothing is
 // there or its type cannot be read.

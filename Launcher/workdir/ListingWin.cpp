@@ -11,11 +11,8 @@ bool IsNotFound(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// A reparse point whose tag the listing does not give (Wine gives none for the host's links)
-// stays a link, the side that never follows or empties it.
 bool IsLinkTag(DWORD attributes, DWORD tag) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           (tag == 0 || tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkReparseTag(tag);
 }
 
 // Tells whether the item at path, whose attributes are given, is a link; the reparse tag comes

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "Launcher/payload/PayloadResources.h"
 #include "Packer/Compressor.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBytes.h"

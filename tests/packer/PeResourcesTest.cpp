@@ -6,6 +6,8 @@
 #include "Packer/PeResources.h"
 #include "tests/packer/PackerTestSupport.h"
 
+// The payload ids 48978 and 19266 are spelled out here on purpose: a second reading of the format
+// that catches a wrong id in the shared header.
 namespace {
 
 const std::vector<std::uint8_t> Manifest = {1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -26,10 +28,8 @@ std::vector<std::uint8_t> ViewBytes(const ByteView& view) {
 class PeResourcesOfKind : public ::testing::TestWithParam<PeKind> {};
 
 TEST_P(PeResourcesOfKind, FindsBothResourcesInLanguage1033) {
-    const auto image = MakePeImage({{PayloadBlobResourceId, 1033, Blob},
-                                    {100, 1033, {9}},
-                                    {PayloadManifestResourceId, 1033, Manifest}},
-                                   GetParam());
+    const auto image =
+        MakePeImage({{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}}, GetParam());
     const ExePayload payload = Find(image);
     ASSERT_EQ(payload.loaderCode, 0);
     EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
@@ -38,30 +38,22 @@ TEST_P(PeResourcesOfKind, FindsBothResourcesInLanguage1033) {
 }
 
 TEST(PeResources, GivesTheLoaderCodesForMissingDamagedAndShortResources) {
-    EXPECT_EQ(Find(MakePeImage({{PayloadBlobResourceId, 1033, Blob}})).loaderCode, 1);
+    EXPECT_EQ(Find(MakePeImage({{19266, 1033, Blob}})).loaderCode, 1);
     EXPECT_EQ(Find(MakePeImage({})).loaderCode, 1);
-    EXPECT_EQ(Find(MakePeImage({{PayloadManifestResourceId, 1033, Manifest}})).loaderCode, 11);
-    EXPECT_EQ(Find(MakePeImage({{PayloadManifestResourceId, 1033, Manifest, 0x100000},
-                                {PayloadBlobResourceId, 1033, Blob}}))
-                  .loaderCode,
-              2);
-    EXPECT_EQ(Find(MakePeImage({{PayloadManifestResourceId, 1033, Manifest},
-                                {PayloadBlobResourceId, 1033, Blob, -0x2000}}))
-                  .loaderCode,
+    EXPECT_EQ(Find(MakePeImage({{48978, 1033, Manifest}})).loaderCode, 11);
+    EXPECT_EQ(
+        Find(MakePeImage({{48978, 1033, Manifest, 0x100000}, {19266, 1033, Blob}})).loaderCode, 2);
+    EXPECT_EQ(Find(MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob, -0x2000}})).loaderCode,
               12);
-    EXPECT_EQ(Find(MakePeImage({{PayloadManifestResourceId, 1033, {1, 2, 3, 4, 5, 6, 7}},
-                                {PayloadBlobResourceId, 1033, Blob}}))
-                  .loaderCode,
-              4);
-    EXPECT_EQ(Find(MakePeImage({{PayloadManifestResourceId, 1033, Manifest},
-                                {PayloadBlobResourceId, 1033, {1, 2, 3}}}))
-                  .loaderCode,
+    EXPECT_EQ(
+        Find(MakePeImage({{48978, 1033, {1, 2, 3, 4, 5, 6, 7}}, {19266, 1033, Blob}})).loaderCode,
+        4);
+    EXPECT_EQ(Find(MakePeImage({{48978, 1033, Manifest}, {19266, 1033, {1, 2, 3}}})).loaderCode,
               14);
 }
 
 TEST(PeResources, FallsBackToAnotherLanguageWithAWarning) {
-    const auto image = MakePeImage(
-        {{PayloadManifestResourceId, 1031, Manifest}, {PayloadBlobResourceId, 1033, Blob}});
+    const auto image = MakePeImage({{48978, 1031, Manifest}, {19266, 1033, Blob}});
     const ExePayload payload = Find(image);
     EXPECT_EQ(payload.loaderCode, 0);
     EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
@@ -72,8 +64,7 @@ TEST(PeResources, FallsBackToAnotherLanguageWithAWarning) {
 TEST(PeResources, RejectsFilesThatAreNotPeImages) {
     Find({}, false);
     Find({'M', 'Z'}, false);
-    auto image = MakePeImage(
-        {{PayloadManifestResourceId, 1033, Manifest}, {PayloadBlobResourceId, 1033, Blob}});
+    auto image = MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob}});
     image[64] = 'X';
     Find(image, false);
 }
@@ -81,9 +72,7 @@ TEST(PeResources, RejectsFilesThatAreNotPeImages) {
 // Every prefix of a real image and every single-byte change in its headers and tree either
 // gives a code or an error; AddressSanitizer catches any read past the bytes.
 TEST_P(PeResourcesOfKind, NeverReadsOutsideADamagedImage) {
-    const auto image = MakePeImage(
-        {{PayloadManifestResourceId, 1033, Manifest}, {PayloadBlobResourceId, 1033, Blob}},
-        GetParam());
+    const auto image = MakePeImage({{48978, 1033, Manifest}, {19266, 1033, Blob}}, GetParam());
     for (std::size_t length = 0; length <= image.size(); ++length) {
         const std::vector<std::uint8_t> cut(image.begin(),
                                             image.begin() + static_cast<std::ptrdiff_t>(length));

@@ -5,6 +5,7 @@
 #include "Packer/PayloadBuilder.h"
 #include "tests/packer/PackerTestSupport.h"
 
+// The payload ids are spelled out on purpose (48978, 19266): a second reading of the format.
 namespace {
 
 class ToolCommands : public TempFolderTest {
@@ -141,14 +142,13 @@ TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwins) {
 
 TEST_F(ToolCommands, ReadsThePayloadOutOfAnExecutable) {
     const auto exe = root / "Launcher.exe";
-    WriteBytes(exe, MakePeImage({{PayloadManifestResourceId, 1033, ReadBytes(m())},
-                                 {PayloadBlobResourceId, 1033, ReadBytes(b())}}));
+    WriteBytes(exe, MakePeImage({{48978, 1033, ReadBytes(m())}, {19266, 1033, ReadBytes(b())}}));
     EXPECT_EQ(RunTool({"check", exe.string()}).exitCode, 0);
     const ToolRun list = RunTool({"list", exe.string()});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_NE(list.out.find("Sub\\x.dll"), std::string::npos);
 
-    WriteBytes(exe, MakePeImage({{PayloadManifestResourceId, 1033, ReadBytes(m())}}));
+    WriteBytes(exe, MakePeImage({{48978, 1033, ReadBytes(m())}}));
     const ToolRun missing = RunTool({"check", exe.string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("error code 1.11.0"), std::string::npos) << missing.err;

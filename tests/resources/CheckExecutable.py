@@ -46,27 +46,19 @@ def read_defines(path):
 def load_build_facts(ids_header, version_header):
     global LANGUAGE, ICON_GROUP, VERSION_ID, APP_MANIFEST_ID, PAYLOAD_MANIFEST_ID, PAYLOAD_BLOB_ID
     global VERSION, VERSION_STRINGS
-    ids = {name: int(value) for name, value in read_defines(ids_header).items()
-           if value.isdigit()}
-    LANGUAGE = ids["NIMBREL_RESOURCE_LANGUAGE"]
-    ICON_GROUP = ids["NIMBREL_ICON_GROUP_ID"]
-    VERSION_ID = ids["NIMBREL_VERSION_ID"]
-    APP_MANIFEST_ID = ids["NIMBREL_APP_MANIFEST_ID"]
-    PAYLOAD_MANIFEST_ID = ids["NIMBREL_PAYLOAD_MANIFEST_ID"]
-    PAYLOAD_BLOB_ID = ids["NIMBREL_PAYLOAD_BLOB_ID"]
+    ids = read_defines(ids_header)
+    (LANGUAGE, ICON_GROUP, VERSION_ID, APP_MANIFEST_ID, PAYLOAD_MANIFEST_ID, PAYLOAD_BLOB_ID) = (
+        int(ids["NIMBREL_" + name]) for name in ("RESOURCE_LANGUAGE", "ICON_GROUP_ID", "VERSION_ID",
+                                                "APP_MANIFEST_ID", "PAYLOAD_MANIFEST_ID",
+                                                "PAYLOAD_BLOB_ID"))
     version = read_defines(version_header)
-    VERSION = tuple(int(version[f"NIMBREL_VERSION_{part}"])
+    VERSION = tuple(int(version["NIMBREL_VERSION_" + part])
                     for part in ("MAJOR", "MINOR", "PATCH", "TWEAK"))
     text = version["NIMBREL_VERSION_TEXT"].strip('"')
-    VERSION_STRINGS = {
-        "CompanyName": "Nimbrel",
-        "FileDescription": "Nimbrel Launcher",
-        "FileVersion": text,
-        "InternalName": "Nimbrel.Launcher.exe",
-        "OriginalFilename": "Nimbrel.Launcher.exe",
-        "ProductName": "Nimbrel Hub",
-        "ProductVersion": text,
-    }
+    VERSION_STRINGS = {"CompanyName": "Nimbrel", "FileDescription": "Nimbrel Launcher",
+                       "FileVersion": text, "InternalName": "Nimbrel.Launcher.exe",
+                       "OriginalFilename": "Nimbrel.Launcher.exe", "ProductName": "Nimbrel Hub",
+                       "ProductVersion": text}
 
 
 # System DLLs every Windows installation has; anything else would have to ship beside the exe.
