@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/base/SharedNames.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/workdir/FileChecksum.h"
 #include "Launcher/workdir/ItemDecision.h"
@@ -147,9 +148,13 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
         std::error_code error;
         const bool folderInTheWay = ClassifyItem(target) == FileKind::Directory ||
                                     std::filesystem::is_directory(target, error);
-        walk.diff.rows.push_back(
-            {folderInTheWay ? DiffAction::WriteReplacingFolder : DiffAction::Write,
-             entry->relativePath, entry->index});
+        // The payload's Config.ini is a default, never written over anything at its path.
+        const bool spared = entry->name == SharedName::SparedFile &&
+                            std::filesystem::exists(std::filesystem::symlink_status(target, error));
+        walk.diff.rows.push_back({spared           ? DiffAction::Spare
+                                  : folderInTheWay ? DiffAction::WriteReplacingFolder
+                                                   : DiffAction::Write,
+                                  entry->relativePath, entry->index});
     }
     return std::move(walk.diff);
 }

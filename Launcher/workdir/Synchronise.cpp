@@ -35,8 +35,12 @@ void CheckListedItem(const std::wstring& workingDirectory, const ListedItem& ite
                          relativePath, entries, [&] { return ComputeFileChecksum(item.fullPath); });
     switch (decision.action) {
         case ItemAction::Pass:
-        case ItemAction::Spare:
             return;
+        case ItemAction::Spare:
+            if (decision.entry == entries.end()) {
+                return;
+            }
+            break;
         case ItemAction::Delete:
             RemoveSingle(item.fullPath);
             return;

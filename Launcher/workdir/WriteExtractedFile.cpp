@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/base/SharedNames.h"
 #include "Launcher/report/FatalError.h"
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
@@ -47,6 +48,12 @@ void WriteExtractedFile(const std::wstring& workingDirectory,
     const std::wstring fullPath = JoinPath(folderDirectory, entry->name);
     if (!UnsafeRecordPathReason(entry->folder, entry->name).empty()) {
         ReportFatalError(WriteFileFailedText, fullPath);
+    }
+    // A payload's Config.ini is a default: never written over what stands at its path, even
+    // where the walk did not reach the user's file (a listing that stopped early, a folder
+    // spelled in another letter case).
+    if (entry->name == SharedName::SparedFile && PathExists(fullPath)) {
+        return;
     }
 
     try {
