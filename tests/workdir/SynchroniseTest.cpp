@@ -213,7 +213,11 @@ std::uint32_t HostileSeed() {
             GetEnvironmentVariableW(L"NIMBREL_HOSTILE_SEED", text, 16) == 0
                 ? 20240613u
                 : static_cast<std::uint32_t>(std::wcstoul(text, nullptr, 10));
-        std::printf("hostile names: seed %u (NIMBREL_HOSTILE_SEED chooses another)\n", chosen);
+        // Said once, by the parent; the children that run each round inherit the mark.
+        if (GetEnvironmentVariableW(L"NIMBREL_HOSTILE_SEED_SAID", text, 16) == 0) {
+            std::printf("hostile names: seed %u (NIMBREL_HOSTILE_SEED chooses another)\n", chosen);
+            SetEnvironmentVariableW(L"NIMBREL_HOSTILE_SEED_SAID", L"1");
+        }
         return chosen;
     }();
     return seed;
