@@ -16,14 +16,9 @@ protected:
     PendingEntries entries;
     std::filesystem::path work() const { return root / "work"; }
 
-    // Packs source, with a default Config.ini at the top and in Plugins when asked, and loads
-    // the result the way the diff command does.
-    void PackSource(bool withDefaults = false) {
+    // Packs source and loads the result the way the diff command does.
+    void PackSource() {
         const auto source = root / "source";
-        if (withDefaults) {
-            WriteText(source / "Config.ini", "[default]");
-            WriteText(source / "Plugins" / "Config.ini", "[default]");
-        }
         WriteBytes(source / "Nimbrel.exe", TextBytes(70000, 1));
         WriteBytes(source / "lib" / "runtime.dll", RandomBytes(131072, 2));
         WriteBytes(source / "Plugins" / "a.dat", {});
@@ -103,16 +98,6 @@ TEST_F(WorkFolderDiff, ClassifiesEachFileAsAStartWouldAndChangesNothing) {
     };
     EXPECT_EQ(Classify(), expected);
     EXPECT_EQ(Snapshot(), before);
-}
-
-TEST_F(WorkFolderDiff, SparesTheUsersConfigIniAndWritesTheDefaultOnlyWhereThereIsNone) {
-    PackSource(true);
-    WriteText(work() / "Config.ini", "user settings");
-    std::filesystem::remove(work() / "Plugins" / "Config.ini");
-    const auto actions = Classify();
-    EXPECT_EQ(actions.at(L"Config.ini"), "spare");
-    EXPECT_EQ(actions.at(L"Plugins\\Config.ini"), "write");
-    EXPECT_EQ(actions.size(), 7u);
 }
 
 TEST_F(WorkFolderDiff, WritesEverythingIntoAMissingFolder) {
