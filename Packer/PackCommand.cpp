@@ -19,6 +19,7 @@
 #include "Packer/PackTool.h"
 #include "Packer/PayloadBuilder.h"
 #include "Launcher/base/Utf16.h"
+#include "Packer/RecordNotes.h"
 
 namespace {
 
@@ -38,9 +39,13 @@ constexpr const char* PackHelp =
     "\n"
     "Refused, naming the item, with nothing written: symbolic links and junctions, special\n"
     "files (FIFOs, sockets, devices), files of 2 GiB or more, names that cannot be a Windows\n"
-    "file name (separators, drive colons, \"..\", reserved device names, a trailing dot or\n"
-    "space, names that are not UTF-8), paths that differ only in letter case, and a folder\n"
-    "without files. Folders more than two levels deep and empty folders only draw a warning.\n"
+    "file name (separators, drive colons, \"..\", device names such as CON, COM1 or CONOUT$,\n"
+    "superscript digits included, a trailing dot or space, more than 255 UTF-16 code units,\n"
+    "names that are not UTF-8), paths that differ only in letter case, and a folder without\n"
+    "files.\n"
+    "Folders more than two levels deep, empty folders and paths longer than 200 UTF-16 code\n"
+    "units only draw a warning. Each Config.ini draws a note: a start writes it only where the\n"
+    "user has none.\n"
     "\n"
     "  --manifest FILE  where to write the manifest resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) ")\n"
     "  --blob FILE      where to write the blob resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) ")\n"
@@ -130,9 +135,12 @@ bool ReportScan(const FolderScan& scan, std::ostream& err) {
         err << "nimbrel-pack pack: warning: " << warning << "\n";
     }
     for (const auto& file : scan.files) {
-        if (file.name == SharedName::SparedFile) {
-            err << "nimbrel-pack pack: warning: " << PathToUtf8(file.path)
-                << ": a start overwrites the user's Config.ini with this file every time\n";
+        if (const std::string warning = RecordWarning(file.relativePath); !warning.empty()) {
+            err << "nimbrel-pack pack: warning: " << PathToUtf8(file.path) << ": " << warning
+                << "\n";
+        }
+        if (const std::string_view note = RecordNote(file.name); !note.empty()) {
+            err << "nimbrel-pack pack: note: " << PathToUtf8(file.path) << ": " << note << "\n";
         }
     }
     if (scan.problems.empty()) {

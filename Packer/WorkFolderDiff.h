@@ -14,7 +14,7 @@ enum class DiffAction {
     Keep,                  // the file has the entry's checksum; left alone
     Rewrite,               // the file differs or cannot be read whole; written again
     Delete,                // no entry has this path; removed as a stray
-    Spare,                 // a "Config.ini" at any depth; left alone
+    Spare,                 // a "Config.ini" at any depth; left alone, the payload's own unwritten
     Write,                 // the entry's file is missing; written
     WriteReplacingFolder,  // a directory stands where the file belongs; removed, then written
 };
@@ -22,7 +22,7 @@ enum class DiffAction {
 struct DiffRow {
     DiffAction action = DiffAction::Keep;
     std::wstring relativePath;  // UTF-16, elements joined with backslashes
-    std::int32_t index = -1;    // the entry's record index; -1 for strays and spared files
+    std::int32_t index = -1;    // the entry's record index; -1 for strays and the user's own
 };
 
 struct FolderDiff {
