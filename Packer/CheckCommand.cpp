@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/ManifestRecords.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadVerify.h"
@@ -17,7 +19,6 @@
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Launcher/base/Utf16.h"
 #include "Packer/RecordNotes.h"
 
 namespace {
@@ -33,9 +34,11 @@ constexpr const char* CheckHelp =
     "show, followed by a short name for the step that failed where the code carries one. A\n"
     "decompression failure is given with stage 7, as on a first start (the file is missing);\n"
     "a start that finds the file with other content would show stage 6 instead. A record whose\n"
-    "path a start refuses (an element such as \".\", \"Config.ini.\", a device name or a control\n"
+    "path a start refuses (an element such as \".\", \"" NIMBREL_SPARED_FILE_NAME
+    ".\", a device name or a control\n"
     "character) and two records that differ only in letter case are failures too. A record\n"
-    "path longer than 200 UTF-16 code units draws a warning; each Config.ini a note (a start\n"
+    "path longer than 200 UTF-16 code units draws a warning; each " NIMBREL_SPARED_FILE_NAME
+    " a note (a start\n"
     "writes it only where the user has none).\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
 

@@ -12,13 +12,13 @@
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/SharedNames.h"
+#include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
 #include "Packer/CommandLine.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadBuilder.h"
-#include "Launcher/base/Utf16.h"
 #include "Packer/RecordNotes.h"
 
 namespace {
@@ -44,7 +44,7 @@ constexpr const char* PackHelp =
     "names that are not UTF-8), paths that differ only in letter case, and a folder without\n"
     "files.\n"
     "Folders more than two levels deep, empty folders and paths longer than 200 UTF-16 code\n"
-    "units only draw a warning. Each Config.ini draws a note: a start writes it only where the\n"
+    "units only draw a warning. Each " NIMBREL_SPARED_FILE_NAME " draws a note: a start writes it only where the\n"
     "user has none.\n"
     "\n"
     "  --manifest FILE  where to write the manifest resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) ")\n"

@@ -2,10 +2,10 @@
 // messages every such command prints the same way.
 #include "Packer/PayloadCommand.h"
 
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
-#include "Launcher/base/Utf16.h"
 
 bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
                            std::string& error) {

@@ -1,5 +1,5 @@
 // What pack and check say about a record path that a start takes but that is worth a word: a
-// Config.ini, which is only a default, and a path long enough that, with the per-user folder in
+// settings file, which is only a default, and a path long enough that, with the per-user folder in
 // front of it, it can pass the 260 characters Windows allows programs without long-path support.
 #pragma once
 

@@ -8,8 +8,8 @@
 
 #include "Launcher/base/PathRules.h"
 #include "Launcher/base/SharedNames.h"
-#include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/base/Utf16.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/workdir/DecisionWalk.h"
 
 namespace {
@@ -79,7 +79,7 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
     for (const PayloadEntry* entry : remaining) {
         const std::filesystem::path target = OnDisk(dir, entry->relativePath);
         const bool folderInTheWay = IsDirectoryFollowingLinks(target) == true;
-        // The payload's Config.ini is a default, never written over anything at its path.
+        // The payload's settings file is a default, never written over anything at its path.
         std::error_code error;
         const bool spared = entry->name == SharedName::SparedFile &&
                             std::filesystem::exists(std::filesystem::symlink_status(target, error));

@@ -58,7 +58,7 @@ inline constexpr std::size_t LongestPathElement = 255;
 // Gives why one element of a payload record's path cannot safely be created below the working
 // folder, as a predicate ("is a reserved Windows device name"), or an empty text when it can. An
 // element must be 1 to 255 code units long, not only dots and spaces, not end in a dot or a space
-// (Windows drops those: "Config.ini." is "Config.ini"), hold no code unit below 0x20 and none of
+// (Windows drops those: "a.ini." is "a.ini"), hold no code unit below 0x20 and none of
 // < > : " / \ | ? *, not be a device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM and LPT
 // with a digit 1-9 or a superscript 1-3, any case, with or without an extension), and be valid
 // UTF-16.

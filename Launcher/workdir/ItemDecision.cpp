@@ -1,5 +1,5 @@
 // The order of the tests is the order of the walk's steps: type, spared name, lookup, checksum.
-// A payload's Config.ini is a default: the user's file at its path wins, whatever its content.
+// A payload's settings file is a default: the user's file at its path wins, whatever its content.
 // A file that cannot be read has no checksum and so never passes for right, not even for an
 // empty entry (whose checksum is 0).
 #include "Launcher/workdir/ItemDecision.h"

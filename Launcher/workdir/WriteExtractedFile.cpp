@@ -48,7 +48,7 @@ std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirec
     if (!UnsafeRecordPathReason(entry->folder, entry->name).empty()) {
         return PathFailure(WriteFileFailedText, fullPath);
     }
-    // A payload's Config.ini is a default: never written over what stands at its path, even
+    // A payload's settings file is a default: never written over what stands at its path, even
     // where the walk did not reach the user's file (a listing that stopped early, a folder
     // spelled in another letter case).
     if (entry->name == SharedName::SparedFile && PathExists(fullPath)) {
