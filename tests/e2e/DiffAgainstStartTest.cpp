@@ -21,20 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileState {
-    std::string bytes;
-    fs::file_time_type written;
-};
-
 // Every file below root by relative path, with its bytes and last-write time.
-std::map<std::wstring, FileState> Files(const fs::path& root) {
-    std::map<std::wstring, FileState> files;
-    for (const auto& item : fs::recursive_directory_iterator(root)) {
-        if (item.is_regular_file()) {
-            files[fs::relative(item.path(), root).wstring()] = {ReadAll(item.path()),
-                                                                item.last_write_time()};
-        }
-    }
+FolderSnapshot Files(const fs::path& root) {
+    FolderSnapshot files = SnapshotFolder(root);
+    std::erase_if(files,
+                  [](const auto& item) { return item.second.kind != SnapshotItem::Kind::File; });
     return files;
 }
 
@@ -62,7 +53,7 @@ std::pair<DWORD, std::string> RunPackTool(const std::wstring& arguments) {
         CloseHandle(process.hProcess);
     }
     CloseHandle(output);
-    const std::string text = ReadAll(out);
+    const std::string text = ReadFileText(out);
     DeleteFileW(out.c_str());
     return {code, text};
 }
@@ -87,15 +78,15 @@ std::map<std::wstring, std::string> Predictions(const std::string& report) {
 }
 
 // What the start did to each file, in the diff's words, from the folder before and after it.
-std::map<std::wstring, std::string> Outcomes(const std::map<std::wstring, FileState>& before,
-                                             const std::map<std::wstring, FileState>& after) {
-    const auto payload = FolderSnapshot(PayloadSource());
+std::map<std::wstring, std::string> Outcomes(const FolderSnapshot& before,
+                                             const FolderSnapshot& after) {
+    const auto payload = SnapshotFolder(PayloadSource());
     std::map<std::wstring, std::string> outcomes;
     for (const auto& [path, state] : before) {
         const auto now = after.find(path);
         if (now == after.end()) {
             outcomes[path] = "delete";
-        } else if (now->second.bytes != state.bytes || now->second.written != state.written) {
+        } else if (now->second != state) {
             outcomes[path] = "rewrite";
         } else {
             outcomes[path] = payload.count(path) != 0 ? "keep" : "spare";
@@ -115,19 +106,19 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     LaunchOptions options;
     options.currentDirectory = TestProgramDirectory();
     options.environment = {{L"NIMBREL_SAMPLE_LOG", log}, {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"300"}};
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
     DeleteFileW(log.c_str());
     ASSERT_EQ(RunLauncher(CaseLauncher(L"full"), options).exitCode, 0);
     ASSERT_TRUE(WaitForSampleExit(log, 10000));
 
-    WriteAll(folder / L"Nimbrel.Gui.dll", "changed");
+    WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
-    WriteAll(folder / L"stray.txt", "stray");
-    WriteAll(folder / L"readonly-stray.bin", "stray");
-    WriteAll(folder / L"Config.ini", "[top]\n");
-    WriteAll(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
-    WriteAll(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
-    WriteAll(folder / L"locales" / L"config.ini", "wrong case");
+    WriteFileText(folder / L"stray.txt", "stray");
+    WriteFileText(folder / L"readonly-stray.bin", "stray");
+    WriteFileText(folder / L"Config.ini", "[top]\n");
+    WriteFileText(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
+    WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
+    WriteFileText(folder / L"locales" / L"config.ini", "wrong case");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }
@@ -168,7 +159,7 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
         EXPECT_TRUE(found != predicted.end() && found->second == action) << fs::path(path).string();
     }
     ExpectPayloadExtracted(folder);
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
 }
 
 }  // namespace
