@@ -1,8 +1,8 @@
 #include "tests/support/FileBytes.h"
 
+#include <exception>
 #include <fstream>
 #include <iterator>
-#include <exception>
 #include <stdexcept>
 
 void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes) {
