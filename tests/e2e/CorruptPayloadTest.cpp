@@ -2,8 +2,8 @@
 // -100 once the box is closed. Each case runs a launcher built with a payload damaged one way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "Launcher/report/FatalText.h"
@@ -30,10 +30,9 @@ TEST(CorruptPayload, MissingBlobShowsStageOneWithTheBlobCode) {
 
 // The code a case's payload must show, as the test payload tool wrote it ("7.1.12").
 std::wstring ExpectedCode(const std::wstring& caseName) {
-    std::ifstream in(std::filesystem::path(TestProgramDirectory()) / caseName / L"expected.txt");
-    std::string code;
-    std::getline(in, code);
-    return std::wstring(code.begin(), code.end());
+    const std::string text =
+        ReadFileText(std::filesystem::path(TestProgramDirectory()) / caseName / L"expected.txt");
+    return std::wstring(text.begin(), std::find(text.begin(), text.end(), '\n'));
 }
 
 std::wstring CorruptMessage(const std::wstring& code) {
@@ -47,8 +46,8 @@ std::wstring CorruptMessage(const std::wstring& code) {
 
 class DamagedPayload : public ::testing::TestWithParam<const wchar_t*> {
 protected:
-    void SetUp() override { RemoveTree(UserWorkingDirectory()); }
-    void TearDown() override { RemoveTree(UserWorkingDirectory()); }
+    void SetUp() override { RemoveTestFolder(UserWorkingDirectory()); }
+    void TearDown() override { RemoveTestFolder(UserWorkingDirectory()); }
 };
 
 TEST_P(DamagedPayload, ShowsTheCodeOfTheFirstFailingCheck) {
@@ -70,9 +69,8 @@ INSTANTIATE_TEST_SUITE_P(Stages, DamagedPayload,
 TEST_F(DamagedPayload, DamagedEntryOfAFileThatDiffersShowsStageSix) {
     // Record 1 of the damaged-range payload is Sub\data.bin; with a different file in its place
     // the entry is decompressed during the walk, not in the final pass.
-    const std::filesystem::path file = std::filesystem::path(UserWorkingDirectory()) / L"Sub";
-    std::filesystem::create_directories(file);
-    std::ofstream(file / L"data.bin", std::ios::binary) << "other content";
+    WriteFileText(std::filesystem::path(UserWorkingDirectory()) / L"Sub" / L"data.bin",
+                  "other content");
     const LaunchResult result = RunLauncher(CaseLauncher(L"damaged-range"));
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.boxText, ResourcesCorruptMessage(SignedStageError(6, 1, 12)));

@@ -21,20 +21,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileState {
-    std::string bytes;
-    fs::file_time_type written;
-};
-
-// Every file below root by relative path, with its bytes and last-write time.
-std::map<std::wstring, FileState> Files(const fs::path& root) {
-    std::map<std::wstring, FileState> files;
-    for (const auto& item : fs::recursive_directory_iterator(root)) {
-        if (item.is_regular_file()) {
-            files[fs::relative(item.path(), root).wstring()] = {ReadAll(item.path()),
-                                                                item.last_write_time()};
-        }
-    }
+FolderSnapshot Files(const fs::path& root) {
+    FolderSnapshot files = SnapshotFolder(root);
+    std::erase_if(files,
+                  [](const auto& item) { return item.second.kind != SnapshotItem::Kind::File; });
     return files;
 }
 
@@ -62,7 +52,7 @@ std::pair<DWORD, std::string> RunPackTool(const std::wstring& arguments) {
         CloseHandle(process.hProcess);
     }
     CloseHandle(output);
-    const std::string text = ReadAll(out);
+    const std::string text = ReadFileText(out);
     DeleteFileW(out.c_str());
     return {code, text};
 }
@@ -88,14 +78,14 @@ std::map<std::wstring, std::string> Predictions(const std::string& report) {
 
 // What the start did to each file, in the diff's words, from the folder before and after it: a
 // file left as it was is kept, or spared when it is a Config.ini.
-std::map<std::wstring, std::string> Outcomes(const std::map<std::wstring, FileState>& before,
-                                             const std::map<std::wstring, FileState>& after) {
+std::map<std::wstring, std::string> Outcomes(const FolderSnapshot& before,
+                                             const FolderSnapshot& after) {
     std::map<std::wstring, std::string> outcomes;
     for (const auto& [path, state] : before) {
         const auto now = after.find(path);
         if (now == after.end()) {
             outcomes[path] = "delete";
-        } else if (now->second.bytes != state.bytes || now->second.written != state.written) {
+        } else if (now->second != state) {
             outcomes[path] = "rewrite";
         } else {
             outcomes[path] = fs::path(path).filename() == L"Config.ini" ? "spare" : "keep";
@@ -153,17 +143,17 @@ DiffAndStart DiffThenStart(const std::wstring& caseName, const fs::path& folder,
 
 TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     const fs::path folder = UserWorkingDirectory();
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
     ASSERT_TRUE(StartAndWait(L"full"));
 
-    WriteAll(folder / L"Nimbrel.Gui.dll", "changed");
+    WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
-    WriteAll(folder / L"stray.txt", "stray");
-    WriteAll(folder / L"readonly-stray.bin", "stray");
-    WriteAll(folder / L"Config.ini", "[top]\n");
-    WriteAll(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
-    WriteAll(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
-    WriteAll(folder / L"locales" / L"config.ini", "wrong case");
+    WriteFileText(folder / L"stray.txt", "stray");
+    WriteFileText(folder / L"readonly-stray.bin", "stray");
+    WriteFileText(folder / L"Config.ini", "[top]\n");
+    WriteFileText(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
+    WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
+    WriteFileText(folder / L"locales" / L"config.ini", "wrong case");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }
@@ -189,7 +179,7 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
             << fs::path(path).string();
     }
     ExpectPayloadExtracted(folder);
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
 }
 
 // A payload's Config.ini files are defaults: the first start writes both, a later start keeps
@@ -200,7 +190,7 @@ TEST(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     const fs::path folder = UserWorkingDirectory();
     const fs::path defaults = fs::path(TestProgramDirectory()) / L"config-payload";
     const fs::path inner = fs::path(L"Settings") / L"Config.ini";
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
     fs::create_directories(folder);
 
     DiffAndStart run = DiffThenStart(L"config", folder);
@@ -208,10 +198,10 @@ TEST(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     EXPECT_EQ(
         run.predicted,
         (Rows{{L"Nimbrel.exe", "write"}, {L"Config.ini", "write"}, {inner.wstring(), "write"}}));
-    EXPECT_EQ(ReadAll(folder / inner), ReadAll(defaults / inner));
+    EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
 
-    WriteAll(folder / L"Config.ini", "[user]\r\n");
-    WriteAll(folder / inner, "[user settings]\r\n");
+    WriteFileText(folder / L"Config.ini", "[user]\r\n");
+    WriteFileText(folder / inner, "[user settings]\r\n");
     run = DiffThenStart(L"config", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     EXPECT_EQ(
@@ -224,9 +214,9 @@ TEST(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     EXPECT_EQ(
         run.predicted,
         (Rows{{L"Nimbrel.exe", "keep"}, {L"Config.ini", "spare"}, {inner.wstring(), "write"}}));
-    EXPECT_EQ(ReadAll(folder / L"Config.ini"), "[user]\r\n");
-    EXPECT_EQ(ReadAll(folder / inner), ReadAll(defaults / inner));
-    RemoveTree(folder.wstring());
+    EXPECT_EQ(ReadFileText(folder / L"Config.ini"), "[user]\r\n");
+    EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
+    RemoveTestFolder(folder.wstring());
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST(DiskFull, FirstStartOnAFullDiskReportsTheFileThatDidNotFit) {
         GTEST_SKIP() << "needs the small drive that disk-full.sh provides";
     }
     const std::wstring folder = std::wstring(drive) + SharedName::WorkingFolder;
-    RemoveTree(folder);
+    RemoveTestFolder(folder);
     const std::wstring log = TestProgramDirectory() + L"\\sample-disk-full.log";
     DeleteFileW(log.c_str());
     LaunchOptions options;
@@ -48,7 +48,7 @@ TEST(DiskFull, FirstStartOnAFullDiskReportsTheFileThatDidNotFit) {
     const auto written = fs::exists(path) ? fs::file_size(path, error) : 0;
     EXPECT_LT(written, fs::file_size(source)) << path;
     EXPECT_FALSE(fs::exists(log)) << "the main application was started";
-    RemoveTree(folder);
+    RemoveTestFolder(folder);
 }
 
 }  // namespace

@@ -8,9 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
 #include "Launcher/base/SharedNames.h"
 
@@ -32,18 +29,6 @@ std::wstring LocalAppData() {
 
 std::wstring UserWorkingDirectory() {
     return LocalAppData() + L"\\" + SharedName::WorkingFolder;
-}
-
-void RemoveTree(const std::wstring& path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        return;
-    }
-    for (const auto& item : std::filesystem::recursive_directory_iterator(path, error)) {
-        SetFileAttributesW(item.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(path, error);
 }
 
 int EndProgramsBelow(const std::wstring& folder) {
@@ -76,46 +61,26 @@ int EndProgramsBelow(const std::wstring& folder) {
     return ended;
 }
 
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::map<std::wstring, std::string> FolderSnapshot(const std::filesystem::path& root) {
-    std::map<std::wstring, std::string> items;
-    std::error_code error;
-    for (const auto& item : std::filesystem::recursive_directory_iterator(root, error)) {
-        const std::wstring relative = std::filesystem::relative(item.path(), root).wstring();
-        items[relative] = item.is_directory() ? "<folder>" : ReadAll(item.path());
-    }
-    return items;
-}
-
 std::wstring PayloadSource() {
     return TestProgramDirectory() + L"\\full-payload";
 }
 
 void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact) {
-    const auto source = FolderSnapshot(PayloadSource());
-    const auto extracted = FolderSnapshot(folder);
+    const FolderSnapshot source = SnapshotFolder(PayloadSource());
+    const FolderSnapshot extracted = SnapshotFolder(folder);
     int files = 0;
-    for (const auto& [relative, bytes] : source) {
-        if (bytes == "<folder>") {
+    for (const auto& [relative, item] : source) {
+        if (item.kind != SnapshotItem::Kind::File) {
             continue;
         }
         ++files;
         const auto found = extracted.find(relative);
         ASSERT_NE(found, extracted.end()) << relative;
-        EXPECT_TRUE(found->second == bytes) << relative;
+        EXPECT_TRUE(found->second.bytes == item.bytes) << relative;
     }
     EXPECT_GE(files, 40);
     if (exact) {
-        for (const auto& [relative, bytes] : extracted) {
+        for (const auto& [relative, item] : extracted) {
             EXPECT_TRUE(source.count(relative) != 0 ||
                         std::filesystem::path(relative).filename() == SharedName::SparedFile)
                 << "not in the payload: " << relative;

@@ -25,7 +25,7 @@ constexpr const char* UserSettings = "[user]\r\nvolume=7\r\n";
 class Faults : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveTree(UserWorkingDirectory());
+        RemoveTestFolder(UserWorkingDirectory());
         DeleteFileW(log.c_str());
         options.environment = {{L"NIMBREL_SAMPLE_LOG", log},
                                {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"200"}};
@@ -36,7 +36,7 @@ protected:
         if (const int hung = EndProgramsBelow(UserWorkingDirectory()); hung > 0) {
             std::printf("faults: ended %d application(s) that hung in their start\n", hung);
         }
-        RemoveTree(UserWorkingDirectory());
+        RemoveTestFolder(UserWorkingDirectory());
     }
 
     // Lets the sample application that a start launched (it ended with 0) end before the next
@@ -60,11 +60,10 @@ protected:
 // Counts payload files below folder that are there but short: a kill that landed mid-write.
 int ShortFiles(const fs::path& folder) {
     int count = 0;
-    const auto extracted = FolderSnapshot(folder);
-    for (const auto& [relative, bytes] : FolderSnapshot(PayloadSource())) {
+    const auto extracted = SnapshotFolder(folder);
+    for (const auto& [relative, item] : SnapshotFolder(PayloadSource())) {
         const auto found = extracted.find(relative);
-        if (bytes != "<folder>" && found != extracted.end() &&
-            found->second.size() < bytes.size()) {
+        if (found != extracted.end() && found->second.bytes.size() < item.bytes.size()) {
             ++count;
         }
     }
@@ -85,8 +84,8 @@ TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
     int partial = 0;
     int stuck = 0;
     for (int round = 0; round < 30; ++round) {
-        RemoveTree(folder.wstring());
-        WriteAll(folder / L"Config.ini", UserSettings);
+        RemoveTestFolder(folder.wstring());
+        WriteFileText(folder / L"Config.ini", UserSettings);
         const HANDLE launcher = StartProcess(CaseLauncher(L"full"), options);
         ASSERT_NE(launcher, nullptr);
         Sleep(std::uniform_int_distribution<DWORD>(static_cast<DWORD>(lastMs / 4),
@@ -102,13 +101,13 @@ TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
         stuck += EndProgramsBelow(folder.wstring());
         const int shortFiles = ShortFiles(folder);
         midWrite += shortFiles > 0 ? 1 : 0;
-        partial += FolderSnapshot(folder).size() < FolderSnapshot(PayloadSource()).size() ? 1 : 0;
+        partial += SnapshotFolder(folder).size() < SnapshotFolder(PayloadSource()).size() ? 1 : 0;
 
         const LaunchResult again = RunLauncher(CaseLauncher(L"full"), options);
         ASSERT_EQ(again.exitCode, 0) << "round " << round;
         WaitForApplication(again.exitCode);
         ExpectPayloadExtracted(folder, true);
-        EXPECT_EQ(ReadAll(folder / L"Config.ini"), UserSettings) << "round " << round;
+        EXPECT_EQ(ReadFileText(folder / L"Config.ini"), UserSettings) << "round " << round;
     }
     std::printf(
         "interrupted starts: 30 kills, %d left a short file, %d left files missing, %d"
@@ -150,7 +149,7 @@ TEST_F(Faults, RunningApplicationGetsOneActivationPerLauncherAndTheFolderStays) 
     const LaunchResult first = RunLauncher(CaseLauncher(L"full"), options);
     ASSERT_EQ(first.exitCode, 0);
     WaitForApplication(first.exitCode);
-    const auto before = FolderSnapshot(UserWorkingDirectory());
+    const auto before = SnapshotFolder(UserWorkingDirectory());
     LaunchOptions application = options;
     application.environment[1].second = L"60000";
     const HANDLE running = StartProcess(PayloadSource() + L"\\Nimbrel.exe", application);
@@ -168,9 +167,9 @@ TEST_F(Faults, RunningApplicationGetsOneActivationPerLauncherAndTheFolderStays) 
     }
     Sleep(300);
     const SampleReport report = ReadSampleReport(log);
-    EXPECT_EQ(report.activations, 10) << ReadAll(log);
+    EXPECT_EQ(report.activations, 10) << ReadFileText(log);
     EXPECT_EQ(report.otherActivations, 0);
-    EXPECT_EQ(FolderSnapshot(UserWorkingDirectory()), before);
+    EXPECT_EQ(SnapshotFolder(UserWorkingDirectory()), before);
     TerminateProcess(running, 0);
     WaitForSingleObject(running, 5000);
     CloseHandle(running);

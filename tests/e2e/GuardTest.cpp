@@ -34,7 +34,7 @@ TEST(Guard, SecondLauncherWhileABoxIsOpenEndsAtOnceWithMinus1000) {
 }
 
 TEST(Guard, RunningApplicationIsAskedToComeForwardAndTheFolderIsLeftAlone) {
-    RemoveTree(UserWorkingDirectory());
+    RemoveTestFolder(UserWorkingDirectory());
     const std::wstring log = TestProgramDirectory() + L"\\guard-sample.log";
     DeleteFileW(log.c_str());
     LaunchOptions options;

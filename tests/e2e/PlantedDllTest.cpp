@@ -22,7 +22,7 @@ TEST(PlantedDll, LauncherReachingItsBoxLoadsNoDllFromItsFolder) {
         GTEST_SKIP() << "needs WINEDLLOVERRIDES=uxtheme,dwmapi=n,b from the start";
     }
     const fs::path folder = fs::path(TestProgramDirectory()) / L"planted-run";
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
     fs::create_directories(folder);
     fs::copy_file(CaseLauncher(L"no-payload"), folder / L"Nimbrel.Launcher.exe");
     for (const wchar_t* name : {L"uxtheme.dll", L"dwmapi.dll"}) {
@@ -37,7 +37,7 @@ TEST(PlantedDll, LauncherReachingItsBoxLoadsNoDllFromItsFolder) {
     EXPECT_EQ(result.exitCode, -100);
     EXPECT_FALSE(fs::exists(folder / L"uxtheme.loaded"));
     EXPECT_FALSE(fs::exists(folder / L"dwmapi.loaded"));
-    RemoveTree(folder.wstring());
+    RemoveTestFolder(folder.wstring());
 }
 
 }  // namespace

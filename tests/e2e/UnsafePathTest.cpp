@@ -23,26 +23,26 @@ struct UnsafeCase {
 class UnsafePath : public ::testing::TestWithParam<UnsafeCase> {
 protected:
     void SetUp() override {
-        RemoveTree(UserWorkingDirectory());
-        RemoveTree(beside_);
+        RemoveTestFolder(UserWorkingDirectory());
+        RemoveTestFolder(beside_);
     }
     void TearDown() override {
-        RemoveTree(UserWorkingDirectory());
-        RemoveTree(beside_);
+        RemoveTestFolder(UserWorkingDirectory());
+        RemoveTestFolder(beside_);
     }
     const std::wstring beside_ = LocalAppData() + L"\\Nimbrel.Beside";
 };
 
 TEST_P(UnsafePath, IsRefusedBeforeAnythingInTheFolderChanges) {
     const fs::path folder = UserWorkingDirectory();
-    WriteAll(folder / L"Config.ini", "[user]\r\nvolume=7\r\n");
-    WriteAll(folder / L"Plugins" / L"Config.ini", "[plugin]\r\n");
-    WriteAll(folder / L"Plugins" / L"keep.dll", "plugin");
-    WriteAll(folder / L"stray.txt", "a start that synchronised would delete this");
-    WriteAll(folder / L"readme.txt", "a start that synchronised would rewrite this");
-    WriteAll(fs::path(beside_) / L"sentinel.txt", "beside the working folder");
-    const auto before = FolderSnapshot(folder);
-    const auto besideBefore = FolderSnapshot(beside_);
+    WriteFileText(folder / L"Config.ini", "[user]\r\nvolume=7\r\n");
+    WriteFileText(folder / L"Plugins" / L"Config.ini", "[plugin]\r\n");
+    WriteFileText(folder / L"Plugins" / L"keep.dll", "plugin");
+    WriteFileText(folder / L"stray.txt", "a start that synchronised would delete this");
+    WriteFileText(folder / L"readme.txt", "a start that synchronised would rewrite this");
+    WriteFileText(fs::path(beside_) / L"sentinel.txt", "beside the working folder");
+    const auto before = SnapshotFolder(folder);
+    const auto besideBefore = SnapshotFolder(beside_);
 
     const LaunchResult result = RunLauncher(CaseLauncher(GetParam().caseName));
     ASSERT_TRUE(result.finished);
@@ -52,8 +52,8 @@ TEST_P(UnsafePath, IsRefusedBeforeAnythingInTheFolderChanges) {
     EXPECT_EQ(result.boxText,
               FillTemplate(WriteFileFailedText, {path.substr(0, path.find(L'\0'))}));
     EXPECT_EQ(result.exitCode, -100);
-    EXPECT_EQ(FolderSnapshot(folder), before);
-    EXPECT_EQ(FolderSnapshot(beside_), besideBefore);
+    EXPECT_EQ(SnapshotFolder(folder), before);
+    EXPECT_EQ(SnapshotFolder(beside_), besideBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -22,21 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Relative path -> last write time of every file below root.
-std::map<std::wstring, fs::file_time_type> FileTimes(const fs::path& root) {
-    std::map<std::wstring, fs::file_time_type> times;
-    for (const auto& item : fs::recursive_directory_iterator(root)) {
-        if (item.is_regular_file()) {
-            times[fs::relative(item.path(), root).wstring()] = item.last_write_time();
-        }
-    }
-    return times;
-}
-
 class WorkingDirectory : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveTree(UserWorkingDirectory());
+        RemoveTestFolder(UserWorkingDirectory());
         log = TestProgramDirectory() + L"\\sample-" + std::to_wstring(GetCurrentProcessId()) +
               L".log";
         DeleteFileW(log.c_str());
@@ -47,7 +34,7 @@ protected:
     void TearDown() override {
         WaitForSampleExit(log, 10000);
         DeleteFileW(log.c_str());
-        RemoveTree(UserWorkingDirectory());
+        RemoveTestFolder(UserWorkingDirectory());
     }
 
     // Runs the full launcher and waits until the sample application it started has ended.
@@ -81,32 +68,32 @@ TEST_F(WorkingDirectory, FirstStartExtractsThePayloadAndStartsTheApplication) {
 
 TEST_F(WorkingDirectory, WarmStartRewritesNothing) {
     ASSERT_EQ(Start().exitCode, 0);
-    const auto before = FileTimes(UserWorkingDirectory());
+    const auto before = SnapshotFolder(UserWorkingDirectory());
     Sleep(1100);  // file times on the host have at least this resolution
     const LaunchResult result = Start();
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
-    EXPECT_EQ(FileTimes(UserWorkingDirectory()), before);
+    EXPECT_EQ(SnapshotFolder(UserWorkingDirectory()), before);
 }
 
 TEST_F(WorkingDirectory, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
     ASSERT_EQ(Start().exitCode, 0);
     const fs::path folder = UserWorkingDirectory();
-    WriteAll(folder / L"Nimbrel.Gui.dll", "changed");
+    WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
     fs::remove(folder / L"runtimes" / L"msvc" / L"msvcp140.dll");
-    WriteAll(folder / L"stray.txt", "stray");
-    WriteAll(folder / L"plugins" / L"Weather" / L"old.dll", "stray");
-    WriteAll(folder / L"readonly-stray.bin", "stray");
+    WriteFileText(folder / L"stray.txt", "stray");
+    WriteFileText(folder / L"plugins" / L"Weather" / L"old.dll", "stray");
+    WriteFileText(folder / L"readonly-stray.bin", "stray");
     SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
-    WriteAll(folder / L"hidden-stray.bin", "stray");
+    WriteFileText(folder / L"hidden-stray.bin", "stray");
     SetFileAttributesW((folder / L"hidden-stray.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    WriteAll(folder / L"Config.ini", "[top]\n");
-    WriteAll(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
-    WriteAll(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
+    WriteFileText(folder / L"Config.ini", "[top]\n");
+    WriteFileText(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
+    WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
     SetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str(),
                        FILE_ATTRIBUTE_READONLY);
-    WriteAll(folder / L"locales" / L"config.ini", "wrong case");
+    WriteFileText(folder / L"locales" / L"config.ini", "wrong case");
     fs::create_directories(folder / L"empty-stray-folder");
 
     const LaunchResult result = Start();
@@ -117,9 +104,9 @@ TEST_F(WorkingDirectory, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
                                  L"hidden-stray.bin", L"locales\\config.ini"}) {
         EXPECT_FALSE(fs::exists(folder / stray)) << fs::path(stray).string();
     }
-    EXPECT_EQ(ReadAll(folder / L"Config.ini"), "[top]\n");
-    EXPECT_EQ(ReadAll(folder / L"plugins" / L"Weather" / L"Config.ini"), "[weather]\n");
-    EXPECT_EQ(ReadAll(folder / L"new" / L"deeper" / L"Config.ini"), "[deep]\n");
+    EXPECT_EQ(ReadFileText(folder / L"Config.ini"), "[top]\n");
+    EXPECT_EQ(ReadFileText(folder / L"plugins" / L"Weather" / L"Config.ini"), "[weather]\n");
+    EXPECT_EQ(ReadFileText(folder / L"new" / L"deeper" / L"Config.ini"), "[deep]\n");
     // Only the attributes of a spared file change: a read-only one becomes writable.
     EXPECT_EQ(GetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str()) &
                   FILE_ATTRIBUTE_READONLY,
@@ -131,7 +118,7 @@ TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedB
     ASSERT_EQ(Start().exitCode, 0);
     const fs::path locked =
         fs::path(UserWorkingDirectory()) / L"plugins" / L"Traffic" / L"Traffic.dll";
-    WriteAll(locked, "changed and locked");
+    WriteFileText(locked, "changed and locked");
     HeldFile holder(locked.wstring(), true);
     ASSERT_TRUE(holder.Held());
     const LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
@@ -145,12 +132,12 @@ TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedB
 TEST_F(WorkingDirectory, UnusablePerUserFolderFallsBackToTheLaunchersOwnFolder) {
     // A launcher in a folder whose name has a space, so the start must quote the path.
     const fs::path spaced = fs::path(TestProgramDirectory()) / L"with space";
-    RemoveTree(spaced.wstring());
+    RemoveTestFolder(spaced.wstring());
     fs::create_directories(spaced);
     fs::copy_file(CaseLauncher(L"full"), spaced / L"Nimbrel.Launcher.exe");
     // A file where the per-user folder should be: the probe removes it and rejects the folder
     // for this start.
-    WriteAll(UserWorkingDirectory(), "not a folder");
+    WriteFileText(UserWorkingDirectory(), "not a folder");
 
     const LaunchResult result = RunLauncher((spaced / L"Nimbrel.Launcher.exe").wstring(), options);
     EXPECT_EQ(result.exitCode, 0);
@@ -163,7 +150,7 @@ TEST_F(WorkingDirectory, UnusablePerUserFolderFallsBackToTheLaunchersOwnFolder) 
                   L"\"");
     EXPECT_EQ(sample.arguments, 1);
     EXPECT_FALSE(fs::exists(UserWorkingDirectory()));
-    RemoveTree(spaced.wstring());
+    RemoveTestFolder(spaced.wstring());
 }
 
 }  // namespace

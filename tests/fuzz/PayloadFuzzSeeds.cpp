@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
 
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/payload/support/TestPayloadCases.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
 
@@ -44,15 +43,10 @@ Seeds BuildSeeds() {
     return seeds;
 }
 
-std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 int Check(const Seeds& seeds, const std::filesystem::path& folder) {
     int problems = 0;
     for (const auto& [name, bytes] : seeds) {
-        if (ReadAll(folder / name) != bytes) {
+        if (ReadFileBytes(folder / name) != bytes) {
             std::fprintf(stderr, "payload_fuzz_seeds: %s is missing or out of date\n",
                          name.c_str());
             ++problems;
@@ -83,16 +77,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "usage: payload_fuzz_seeds [--check] FOLDER\n");
             return 2;
         }
-        const std::filesystem::path folder = argv[1];
-        std::filesystem::create_directories(folder);
         for (const auto& [name, bytes] : seeds) {
-            std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<std::streamsize>(bytes.size()));
-            if (!out) {
-                std::fprintf(stderr, "payload_fuzz_seeds: cannot write %s\n", name.c_str());
-                return 1;
-            }
+            WriteFileBytes(std::filesystem::path(argv[1]) / name, bytes);
         }
         return 0;
     } catch (const std::exception& error) {

@@ -33,11 +33,11 @@ protected:
     // Fills dir with a small mixed tree, creating the files in the given order.
     static void MakeTree(const std::filesystem::path& dir, bool reversed) {
         std::vector<std::function<void()>> steps = {
-            [&] { WriteBytes(dir / "Nimbrel.exe", TextBytes(50000, 1)); },
-            [&] { WriteBytes(dir / "lib" / "runtime.dll", RandomBytes(20000, 2)); },
-            [&] { WriteBytes(dir / "Plugins" / "Deep" / "mod.dll", TextBytes(3000, 3)); },
-            [&] { WriteBytes(dir / "Plugins" / "a.dat", {}); },
-            [&] { WriteText(dir / "\xC3\xA9t\xC3\xA9.txt", "summer"); },
+            [&] { WriteFileBytes(dir / "Nimbrel.exe", TextBytes(50000, 1)); },
+            [&] { WriteFileBytes(dir / "lib" / "runtime.dll", RandomBytes(20000, 2)); },
+            [&] { WriteFileBytes(dir / "Plugins" / "Deep" / "mod.dll", TextBytes(3000, 3)); },
+            [&] { WriteFileBytes(dir / "Plugins" / "a.dat", {}); },
+            [&] { WriteFileText(dir / "\xC3\xA9t\xC3\xA9.txt", "summer"); },
         };
         if (reversed) {
             std::reverse(steps.begin(), steps.end());
@@ -51,13 +51,13 @@ protected:
 TEST_F(PackFolder, SameFilesGiveByteIdenticalOutputWhateverOrderOrTimestamps) {
     MakeTree(source(), false);
     ASSERT_EQ(Pack(source()).exitCode, 0);
-    const auto firstManifest = ReadBytes(manifest());
-    const auto firstBlob = ReadBytes(blob());
-    ASSERT_FALSE(firstManifest.empty());
+    const auto firstManifest = ReadFileBytes(manifest());
+    const auto firstBlob = ReadFileBytes(blob());
+    ASSERT_FALSE(firstManifest.value().empty());
 
     ASSERT_EQ(Pack(source()).exitCode, 0);
-    EXPECT_EQ(ReadBytes(manifest()), firstManifest);
-    EXPECT_EQ(ReadBytes(blob()), firstBlob);
+    EXPECT_EQ(ReadFileBytes(manifest()), firstManifest);
+    EXPECT_EQ(ReadFileBytes(blob()), firstBlob);
 
     const auto copy = root / "copy";
     MakeTree(copy, true);
@@ -66,8 +66,8 @@ TEST_F(PackFolder, SameFilesGiveByteIdenticalOutputWhateverOrderOrTimestamps) {
         std::filesystem::last_write_time(item.path(), past);
     }
     ASSERT_EQ(Pack(copy, {"--jobs", "1"}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(manifest()), firstManifest);
-    EXPECT_EQ(ReadBytes(blob()), firstBlob);
+    EXPECT_EQ(ReadFileBytes(manifest()), firstManifest);
+    EXPECT_EQ(ReadFileBytes(blob()), firstBlob);
 }
 
 TEST_F(PackFolder, RecordsAreSortedByRelativePath) {
@@ -87,12 +87,12 @@ TEST_F(PackFolder, RecordsAreSortedByRelativePath) {
 }
 
 TEST_F(PackFolder, WarnsAboutDeepEmptyFoldersAndLongPathsAndNotesConfigIniWithoutRefusing) {
-    WriteText(source() / "a" / "b" / "c" / "deep.txt", "x");
+    WriteFileText(source() / "a" / "b" / "c" / "deep.txt", "x");
     std::filesystem::create_directories(source() / "hollow");
-    WriteText(source() / std::string(150, 'f') / std::string(44, 'n') / "x.dll", "201 units");
-    WriteText(source() / std::string(150, 'f') / std::string(43, 'n') / "x.dll", "200 units");
-    WriteText(source() / "Config.ini", "[default]");
-    WriteText(source() / "a" / "Config.ini", "[default]");
+    WriteFileText(source() / std::string(150, 'f') / std::string(44, 'n') / "x.dll", "201 units");
+    WriteFileText(source() / std::string(150, 'f') / std::string(43, 'n') / "x.dll", "200 units");
+    WriteFileText(source() / "Config.ini", "[default]");
+    WriteFileText(source() / "a" / "Config.ini", "[default]");
     const ToolRun run = Pack(source());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("3 levels deep"), std::string::npos) << run.err;
@@ -116,16 +116,16 @@ struct Refusal {
 class PackRefusal : public PackFolder, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(PackRefusal, NamesTheItemAndWritesNothing) {
-    WriteText(source() / "good.txt", "fine");
+    WriteFileText(source() / "good.txt", "fine");
     GetParam().make(source());
-    WriteText(manifest(), "old manifest");
+    WriteFileText(manifest(), "old manifest");
 
     const ToolRun run = Pack(source());
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find(GetParam().named), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
     const std::string old = "old manifest";
-    EXPECT_EQ(ReadBytes(manifest()), std::vector<std::uint8_t>(old.begin(), old.end()));
+    EXPECT_EQ(ReadFileBytes(manifest()), std::vector<std::uint8_t>(old.begin(), old.end()));
     EXPECT_FALSE(std::filesystem::exists(blob()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root / "out"),
                             std::filesystem::directory_iterator()),
@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"FolderLink", "linked: is a symbolic link",
                 [](const auto& dir) {
                     std::filesystem::create_directories(dir / "real");
-                    WriteText(dir / "real" / "x.txt", "x");
+                    WriteFileText(dir / "real" / "x.txt", "x");
                     std::filesystem::create_directory_symlink("real", dir / "linked");
                 }},
         Refusal{"Fifo", "pipe: is a special file",
@@ -161,27 +161,27 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const auto& dir) { MakeSocket(dir / "sock"); }},
         Refusal{"TwoGiB", "huge.bin: is 2147483648 bytes",
                 [](const auto& dir) {
-                    WriteText(dir / "huge.bin", "");
+                    WriteFileText(dir / "huge.bin", "");
                     std::filesystem::resize_file(dir / "huge.bin", 0x80000000ull);
                 }},
         Refusal{"Backslash", "a\\b.txt: the name holds one of",
-                [](const auto& dir) { WriteText(dir / "a\\b.txt", "x"); }},
+                [](const auto& dir) { WriteFileText(dir / "a\\b.txt", "x"); }},
         Refusal{"DriveColon", "C:evil.txt: the name holds one of",
-                [](const auto& dir) { WriteText(dir / "C:evil.txt", "x"); }},
+                [](const auto& dir) { WriteFileText(dir / "C:evil.txt", "x"); }},
         Refusal{"ReservedName", "Sub/aux.txt: the name is a reserved Windows device name",
-                [](const auto& dir) { WriteText(dir / "Sub" / "aux.txt", "x"); }},
+                [](const auto& dir) { WriteFileText(dir / "Sub" / "aux.txt", "x"); }},
         Refusal{"SuperscriptDevice", "lpt\xC2\xB3.d: the name is a reserved Windows device name",
-                [](const auto& dir) { WriteText(dir / "lpt\xC2\xB3.d" / "x.dll", "x"); }},
+                [](const auto& dir) { WriteFileText(dir / "lpt\xC2\xB3.d" / "x.dll", "x"); }},
         Refusal{"TrailingDot", "dot.: the name ends in a dot",
-                [](const auto& dir) { WriteText(dir / "dot.", "x"); }},
+                [](const auto& dir) { WriteFileText(dir / "dot.", "x"); }},
         Refusal{"NotUtf8", "the name is not valid UTF-8",
-                [](const auto& dir) { WriteText(dir / "bad\xFF.txt", "x"); }},
+                [](const auto& dir) { WriteFileText(dir / "bad\xFF.txt", "x"); }},
         Refusal{"FilesDifferingInCase", "good.txt: differs from Good.TXT only in letter case",
-                [](const auto& dir) { WriteText(dir / "Good.TXT", "y"); }},
+                [](const auto& dir) { WriteFileText(dir / "Good.TXT", "y"); }},
         Refusal{"FoldersDifferingInCase", "sub: differs from Sub only in letter case",
                 [](const auto& dir) {
-                    WriteText(dir / "Sub" / "one.txt", "1");
-                    WriteText(dir / "sub" / "two.txt", "2");
+                    WriteFileText(dir / "Sub" / "one.txt", "1");
+                    WriteFileText(dir / "sub" / "two.txt", "2");
                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -196,7 +196,7 @@ TEST_F(PackFolder, RefusesAFolderWithoutFiles) {
 
 TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
     EXPECT_EQ(Pack(root / "absent").exitCode, 2);
-    WriteText(source() / "a.txt", "a");
+    WriteFileText(source() / "a.txt", "a");
     const ToolRun same = RunTool(
         {"pack", source().string(), "--manifest", blob().string(), "--blob", blob().string()});
     EXPECT_EQ(same.exitCode, 2);
@@ -212,7 +212,7 @@ TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
 }
 
 TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
-    WriteText(source() / "a.txt", "a");
+    WriteFileText(source() / "a.txt", "a");
     const ToolRun run = RunTool({"pack", source().string(), "--manifest", manifest().string(),
                                  "--blob", (root / "absent" / "blob.bin").string()});
     EXPECT_EQ(run.exitCode, 2);

@@ -1,27 +1,10 @@
 // Test helpers for the packer suites.
 #include "tests/packer/PackerTestSupport.h"
 
-#include <fstream>
 #include <random>
 #include <sstream>
 
 #include "Packer/PackTool.h"
-
-void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-    WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 PackedFile Compressed(const std::vector<std::uint8_t>& content, int level) {
     PackedFile packed;

@@ -1,5 +1,5 @@
-// Helpers for the packer tests (with the shared temporary folder and seeded bytes): seeded text,
-// a run of the tool that captures its output, and a hand-made PE image with chosen
+// Helpers for the packer tests (with the shared temporary folder, seeded bytes and file helpers):
+// seeded text, a run of the tool that captures its output, and a hand-made PE image with chosen
 // RT_RCDATA resources.
 #pragma once
 
@@ -11,13 +11,9 @@
 #include <vector>
 
 #include "Packer/Compressor.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBytes.h"
-
-// Writes bytes to path, creating its parent folders.
-void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
-void WriteText(const std::filesystem::path& path, const std::string& text);
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 
 // Gives size bytes of compressible text from a seeded generator.
 std::vector<std::uint8_t> TextBytes(std::size_t size, std::uint32_t seed);

@@ -15,8 +15,8 @@ protected:
 
     void SetUp() override {
         TempFolderTest::SetUp();
-        WriteBytes(root / "src" / "Nimbrel.exe", TextBytes(30000, 4));
-        WriteBytes(root / "src" / "Sub" / "x.dll", RandomBytes(3000, 5));
+        WriteFileBytes(root / "src" / "Nimbrel.exe", TextBytes(30000, 4));
+        WriteFileBytes(root / "src" / "Sub" / "x.dll", RandomBytes(3000, 5));
         ASSERT_EQ(RunTool({"pack", (root / "src").string(), "--manifest", m().string(), "--blob",
                            b().string(), "--level", "3"})
                       .exitCode,
@@ -30,7 +30,7 @@ protected:
     // Rewrites a resource file after changing it, optionally fixing its checksum.
     static void Damage(const std::filesystem::path& path, std::size_t at, std::uint8_t value,
                        bool fixChecksum) {
-        auto bytes = ReadBytes(path);
+        auto bytes = ReadFileBytes(path).value();
         bytes[at] = value;
         if (fixChecksum) {
             const std::uint32_t crc = Crc32c(0, bytes.data() + 4, bytes.size() - 4);
@@ -38,7 +38,7 @@ protected:
                 bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (8 * i));
             }
         }
-        WriteBytes(path, bytes);
+        WriteFileBytes(path, bytes);
     }
 };
 
@@ -51,7 +51,7 @@ TEST_F(ToolCommands, ChecksAndListsASoundPayload) {
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_NE(list.out.find("    0  Nimbrel.exe       30000"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("    1  Sub\\x.dll          3000"), std::string::npos) << list.out;
-    const auto manifest = ReadBytes(m());
+    const auto manifest = ReadFileBytes(m()).value();
     const std::string crc = "0x" + [&] {
         char text[9];
         std::snprintf(text, sizeof text, "%08X",
@@ -62,8 +62,8 @@ TEST_F(ToolCommands, ChecksAndListsASoundPayload) {
 }
 
 TEST_F(ToolCommands, ReportsEachDamageWithTheLaunchersCode) {
-    const auto blob = ReadBytes(b());
-    const auto manifest = ReadBytes(m());
+    const auto blob = ReadFileBytes(b()).value();
+    const auto manifest = ReadFileBytes(m()).value();
 
     Damage(b(), 10, static_cast<std::uint8_t>(blob[10] ^ 1), false);
     ToolRun run = WithFiles("check");
@@ -77,7 +77,7 @@ TEST_F(ToolCommands, ReportsEachDamageWithTheLaunchersCode) {
         << run.err;
     EXPECT_EQ(WithFiles("list").exitCode, 0)
         << "list still shows a payload whose frames are damaged";
-    WriteBytes(b(), blob);
+    WriteFileBytes(b(), blob);
 
     Damage(m(), 4, 0, true);
     run = WithFiles("check");
@@ -91,9 +91,9 @@ TEST_F(ToolCommands, ReportsEachDamageWithTheLaunchersCode) {
     Damage(m(), 20, 0x55, false);
     run = WithFiles("check");
     EXPECT_NE(run.err.find("error code 2."), std::string::npos) << run.err;
-    WriteBytes(m(), manifest);
+    WriteFileBytes(m(), manifest);
 
-    WriteBytes(b(), {1, 2});
+    WriteFileBytes(b(), {1, 2});
     run = WithFiles("check");
     EXPECT_NE(run.err.find("error code 1.14.0 (blob empty)"), std::string::npos) << run.err;
 }
@@ -107,8 +107,8 @@ TEST_F(ToolCommands, ChecksOnlyTheFirstRecordOfARepeatedPath) {
     records[1].packed.compressedCrc ^= 1;
     PayloadBytes bytes;
     ASSERT_TRUE(BuildPayload(records, bytes, error)) << error;
-    WriteBytes(m(), bytes.manifest);
-    WriteBytes(b(), bytes.blob);
+    WriteFileBytes(m(), bytes.manifest);
+    WriteFileBytes(b(), bytes.blob);
     const ToolRun run = WithFiles("check");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("warning: 1 records repeat the path"), std::string::npos) << run.err;
@@ -124,8 +124,8 @@ TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwinsAndNotesWhatIsWorthAWord) {
         }
         PayloadBytes bytes;
         EXPECT_TRUE(BuildPayload(records, bytes, error)) << error;
-        WriteBytes(m(), bytes.manifest);
-        WriteBytes(b(), bytes.blob);
+        WriteFileBytes(m(), bytes.manifest);
+        WriteFileBytes(b(), bytes.blob);
         return WithFiles("check");
     };
     ToolRun run = check({{L"", L"a.txt", {}}, {L"Plugins", L"nul.txt", {}}});
@@ -157,18 +157,19 @@ TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwinsAndNotesWhatIsWorthAWord) {
 
 TEST_F(ToolCommands, ReadsThePayloadOutOfAnExecutable) {
     const auto exe = root / "Launcher.exe";
-    WriteBytes(exe, MakePeImage({{48978, 1033, ReadBytes(m())}, {19266, 1033, ReadBytes(b())}}));
+    WriteFileBytes(exe, MakePeImage({{48978, 1033, ReadFileBytes(m()).value()},
+                                     {19266, 1033, ReadFileBytes(b()).value()}}));
     EXPECT_EQ(RunTool({"check", exe.string()}).exitCode, 0);
     const ToolRun list = RunTool({"list", exe.string()});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_NE(list.out.find("Sub\\x.dll"), std::string::npos);
 
-    WriteBytes(exe, MakePeImage({{48978, 1033, ReadBytes(m())}}));
+    WriteFileBytes(exe, MakePeImage({{48978, 1033, ReadFileBytes(m()).value()}}));
     const ToolRun missing = RunTool({"check", exe.string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("error code 1.11.0"), std::string::npos) << missing.err;
 
-    WriteText(exe, "not an executable");
+    WriteFileText(exe, "not an executable");
     EXPECT_EQ(RunTool({"list", exe.string()}).exitCode, 2);
     EXPECT_EQ(RunTool({"list", (root / "absent.exe").string()}).exitCode, 2);
 }

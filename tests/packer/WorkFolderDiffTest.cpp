@@ -7,6 +7,7 @@
 #include "Packer/PayloadInput.h"
 #include "Packer/WorkFolderDiff.h"
 #include "tests/packer/PackerTestSupport.h"
+#include "tests/support/FolderSnapshot.h"
 
 namespace {
 
@@ -19,11 +20,11 @@ protected:
     // Packs source and loads the result the way the diff command does.
     void PackSource() {
         const auto source = root / "source";
-        WriteBytes(source / "Nimbrel.exe", TextBytes(70000, 1));
-        WriteBytes(source / "lib" / "runtime.dll", RandomBytes(131072, 2));
-        WriteBytes(source / "Plugins" / "a.dat", {});
-        WriteText(source / "Plugins" / "b.txt", "bee");
-        WriteText(source / "Plugins" / "Deep" / "mod.dll", "module");
+        WriteFileBytes(source / "Nimbrel.exe", TextBytes(70000, 1));
+        WriteFileBytes(source / "lib" / "runtime.dll", RandomBytes(131072, 2));
+        WriteFileBytes(source / "Plugins" / "a.dat", {});
+        WriteFileText(source / "Plugins" / "b.txt", "bee");
+        WriteFileText(source / "Plugins" / "Deep" / "mod.dll", "module");
         const auto m = root / "m.bin";
         const auto b = root / "b.bin";
         ASSERT_EQ(RunTool({"pack", source.string(), "--manifest", m.string(), "--blob", b.string()})
@@ -46,16 +47,6 @@ protected:
         }
         return actions;
     }
-
-    std::map<std::string, std::vector<std::uint8_t>> Snapshot() const {
-        std::map<std::string, std::vector<std::uint8_t>> tree;
-        for (const auto& item : std::filesystem::recursive_directory_iterator(work())) {
-            tree[item.path().string()] = item.is_regular_file() && !item.is_symlink()
-                                             ? ReadBytes(item.path())
-                                             : std::vector<std::uint8_t>{};
-        }
-        return tree;
-    }
 };
 
 TEST_F(WorkFolderDiff, KeepsEverythingInAFolderThatAgrees) {
@@ -69,19 +60,19 @@ TEST_F(WorkFolderDiff, KeepsEverythingInAFolderThatAgrees) {
 
 TEST_F(WorkFolderDiff, ClassifiesEachFileAsAStartWouldAndChangesNothing) {
     PackSource();
-    WriteText(work() / "lib" / "runtime.dll", "other content");
+    WriteFileText(work() / "lib" / "runtime.dll", "other content");
     std::filesystem::remove(work() / "Plugins" / "a.dat");
-    WriteText(work() / "stray.txt", "s");
-    WriteText(work() / "config.ini", "wrong case");
-    WriteText(work() / "Config.ini", "user settings");
-    WriteText(work() / "Plugins" / "Config.ini", "plugin settings");
+    WriteFileText(work() / "stray.txt", "s");
+    WriteFileText(work() / "config.ini", "wrong case");
+    WriteFileText(work() / "Config.ini", "user settings");
+    WriteFileText(work() / "Plugins" / "Config.ini", "plugin settings");
     std::filesystem::rename(work() / "Plugins" / "b.txt", root / "b.txt");
-    WriteText(work() / "plugins" / "b.txt", "bee");
+    WriteFileText(work() / "plugins" / "b.txt", "bee");
     std::filesystem::remove(work() / "Plugins" / "Deep" / "mod.dll");
-    WriteText(work() / "Plugins" / "Deep" / "mod.dll" / "inside.txt", "i");
-    WriteText(root / "elsewhere" / "hidden.txt", "not to be seen");
+    WriteFileText(work() / "Plugins" / "Deep" / "mod.dll" / "inside.txt", "i");
+    WriteFileText(root / "elsewhere" / "hidden.txt", "not to be seen");
     std::filesystem::create_directory_symlink(root / "elsewhere", work() / "linked");
-    const auto before = Snapshot();
+    const auto before = SnapshotFolder(work());
 
     const std::map<std::wstring, std::string> expected = {
         {L"Nimbrel.exe", "keep"},
@@ -97,7 +88,7 @@ TEST_F(WorkFolderDiff, ClassifiesEachFileAsAStartWouldAndChangesNothing) {
         {L"Plugins\\Deep\\mod.dll", "write over folder"},
     };
     EXPECT_EQ(Classify(), expected);
-    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(SnapshotFolder(work()), before);
 }
 
 TEST_F(WorkFolderDiff, WritesEverythingIntoAMissingFolder) {

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/TestFileSystem.h"
+
 class TempFolderTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -20,6 +22,3 @@ protected:
 
     std::filesystem::path root;
 };
-
-// Removes folder and everything in it. Returns false when something stays. Defined per platform.
-bool RemoveTestFolder(const std::filesystem::path& folder);

@@ -10,6 +10,7 @@
 #include <ios>
 #include <istream>
 #include <streambuf>
+#include <vector>
 
 #include "Launcher/payload/Crc32c.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
@@ -18,9 +19,8 @@ namespace {
 
 using FileChecksumTest = TempFolderTest;
 
-TEST_F(FileChecksumTest, ChecksumsWholeFileInPieces) {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65535},
-                                   std::size_t{65536}, std::size_t{65537}, std::size_t{200000}}) {
+TEST_F(FileChecksumTest, ChecksumsTheWholeFileByteForByte) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{2 * 65536}, std::size_t{200000}}) {
         const Bytes bytes = SeededBytes(static_cast<std::uint32_t>(size), size);
         WriteFileBytes(At(L"f.bin"), bytes);
         EXPECT_EQ(ComputeFileChecksum(At(L"f.bin")), Crc32c(0, bytes.data(), bytes.size())) << size;
@@ -38,26 +38,27 @@ TEST_F(FileChecksumTest, GivesNothingForFileThatCannotBeOpenedOrRead) {
     EXPECT_EQ(ComputeFileChecksum(At(L"held.bin")), std::nullopt);
 }
 
-// Serves its bytes, then fails as a file read that goes wrong does: libstdc++'s file buffer
-// throws from underflow, and the stream turns that into badbit.
-class FailingBuffer : public std::streambuf {
+// Serves its bytes and records the size of every read asked of it; a read that would go past
+// failAt fails as a file read that goes wrong does: libstdc++'s file buffer throws, and the
+// stream turns that into badbit.
+class RecordingBuffer : public std::streambuf {
 public:
-    FailingBuffer(Bytes bytes, std::size_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
+    explicit RecordingBuffer(Bytes bytes, std::size_t failAt = SIZE_MAX)
+        : bytes_(std::move(bytes)), failAt_(failAt) {}
+
+    std::vector<std::size_t> reads;
 
 protected:
-    int_type underflow() override {
-        if (served_ >= failAt_) {
+    std::streamsize xsgetn(char* out, std::streamsize count) override {
+        const auto asked = static_cast<std::size_t>(count);
+        reads.push_back(asked);
+        if (served_ + asked > failAt_) {
             throw std::ios_base::failure("read error");
         }
-        const std::size_t end = std::min(failAt_, bytes_.size());
-        if (served_ >= end) {
-            return traits_type::eof();
-        }
-        const std::size_t piece = std::min<std::size_t>(4096, end - served_);
-        char* start = reinterpret_cast<char*>(bytes_.data()) + served_;
-        setg(start, start, start + piece);
+        const std::size_t piece = std::min(asked, bytes_.size() - served_);
+        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(served_), piece, out);
         served_ += piece;
-        return traits_type::to_int_type(*start);
+        return static_cast<std::streamsize>(piece);
     }
 
 private:
@@ -66,16 +67,26 @@ private:
     std::size_t served_ = 0;
 };
 
-TEST(FileChecksumStream, GivesNothingWhenReadFailsPartWay) {
-    const Bytes bytes = SeededBytes(6, 100000);
-    FailingBuffer whole(bytes, SIZE_MAX);
-    std::istream wholeStream(&whole);
-    EXPECT_EQ(ComputeStreamChecksum(wholeStream), Crc32c(0, bytes.data(), bytes.size()));
+// The piece size is spelt here a second time on purpose, so that a change of the launcher's
+// constant shows. A file of k whole pieces takes k full reads and one more that finds the end.
+TEST(FileChecksumStream, ReadsInPiecesOf65536BytesUntilAReadFindsTheEnd) {
+    constexpr std::size_t Piece = 65536;
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, Piece - 1, Piece, 3 * Piece, std::size_t{200000}}) {
+        const Bytes bytes = SeededBytes(static_cast<std::uint32_t>(size), size);
+        RecordingBuffer buffer(bytes);
+        std::istream stream(&buffer);
+        EXPECT_EQ(ComputeStreamChecksum(stream), Crc32c(0, bytes.data(), bytes.size())) << size;
+        EXPECT_EQ(buffer.reads, std::vector<std::size_t>(size / Piece + 1, Piece)) << size;
+    }
+}
 
+TEST(FileChecksumStream, GivesNothingWhenReadFailsPartWay) {
     // The first piece reads whole; the failure comes in the second.
-    FailingBuffer partWay(bytes, 70000);
-    std::istream partWayStream(&partWay);
-    EXPECT_EQ(ComputeStreamChecksum(partWayStream), std::nullopt);
+    RecordingBuffer partWay(SeededBytes(6, 100000), 70000);
+    std::istream stream(&partWay);
+    EXPECT_EQ(ComputeStreamChecksum(stream), std::nullopt);
+    EXPECT_EQ(partWay.reads.size(), 2u);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 #include "tests/support/AgedFile.h"
+#include "tests/support/FolderSnapshot.h"
 #include "tests/support/WindowsNameOracle.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
@@ -225,15 +226,6 @@ std::uint32_t HostileSeed() {
     return seed;
 }
 
-std::map<std::wstring, Bytes> Snapshot(const std::wstring& folder) {
-    std::map<std::wstring, Bytes> items;
-    for (const ListedItem& item : ListTree(folder).items) {
-        items[item.fullPath.native()] =
-            item.isDirectory ? Bytes{1} : ReadFileBytes(item.fullPath.native()).value_or(Bytes{2});
-    }
-    return items;
-}
-
 // Tells whether a payload path takes the place of a Config.ini on a case-blind file system: it
 // names a folder above it (a file goes where the folder was), goes through it (a folder goes
 // where the file was), or names the file itself in another spelling than "Config.ini". The
@@ -311,17 +303,17 @@ TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
         const auto entry = MakeEntry(folder, name, TextBytes("payload"), index);
         entries.emplace(entry->relativePath, entry);
     }
-    const auto before = Snapshot(work);
-    const auto besideBefore = Snapshot(beside);
+    const auto before = SnapshotFolder(work);
+    const auto besideBefore = SnapshotFolder(beside);
     const bool unsafe = std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
         return !WindowsKeepsRecordPath(entry.second->folder, entry.second->name);
     });
 
     const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(work, entries);
     EXPECT_TRUE(failure.has_value() || !unsafe);
-    EXPECT_EQ(Snapshot(beside), besideBefore);
+    EXPECT_EQ(SnapshotFolder(beside), besideBefore);
     if (unsafe) {
-        EXPECT_EQ(Snapshot(work), before);
+        EXPECT_EQ(SnapshotFolder(work), before);
     } else {
         for (const std::wstring& config : configs) {
             const bool taken = std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {

@@ -2,12 +2,8 @@
 // reader, so the tests compare two separate readings of the format.
 #include "tests/payload/support/TestPayload.h"
 
-#include <fstream>
-#include <stdexcept>
-
-#include <zstd.h>
-
 #include "Launcher/payload/Crc32c.h"
+#include "tests/support/FileBytes.h"
 
 PayloadViews TestPayloadBytes::Views() const {
     return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
@@ -26,17 +22,6 @@ Bytes Utf16Le(std::wstring_view text) {
 
 std::uint32_t ChecksumOf(const Bytes& bytes) {
     return Crc32c(0, bytes.data(), bytes.size());
-}
-
-Bytes CompressFrame(const Bytes& bytes, int level) {
-    Bytes frame(ZSTD_compressBound(bytes.size()));
-    const std::size_t size =
-        ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), level);
-    if (ZSTD_isError(size)) {
-        throw std::runtime_error(ZSTD_getErrorName(size));
-    }
-    frame.resize(size);
-    return frame;
 }
 
 void AddTestFile(TestPayload& payload, const TestFile& file) {
@@ -128,21 +113,7 @@ std::size_t RecordOffset(const TestPayload& payload, std::size_t record) {
     return offset;
 }
 
-namespace {
-
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-}
-
-}  // namespace
-
 void SaveTestPayload(const TestPayloadBytes& bytes, const std::filesystem::path& folder) {
-    std::filesystem::create_directories(folder);
-    WriteFile(folder / "manifest.bin", bytes.manifest);
-    WriteFile(folder / "blob.bin", bytes.blob);
+    WriteFileBytes(folder / "manifest.bin", bytes.manifest);
+    WriteFileBytes(folder / "blob.bin", bytes.blob);
 }

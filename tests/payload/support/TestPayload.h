@@ -1,6 +1,6 @@
 // Builds payload resources for tests: correct ones from a list of files, and, by changing any
 // field of the record plan or any byte of the result, each kind of damage the launcher must
-// report. Portable; compresses with the full zstd library.
+// report. Portable; compresses with the full zstd library (tests/support/ZstdFrame.h).
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,7 @@
 
 #include "Launcher/payload/ByteView.h"
 #include "tests/support/TestBytes.h"
+#include "tests/support/ZstdFrame.h"
 
 // A file to pack: where it belongs and its bytes.
 struct TestFile {
@@ -57,10 +58,6 @@ Bytes Utf16Le(std::wstring_view text);
 
 // Gives CRC-32C of all of bytes.
 std::uint32_t ChecksumOf(const Bytes& bytes);
-
-// Compresses bytes into one zstd frame with its content size in the header; throws
-// std::runtime_error when zstd fails.
-Bytes CompressFrame(const Bytes& bytes, int level = 3);
 
 // Appends file as a correct record, its frame placed at the end of the data area.
 void AddTestFile(TestPayload& payload, const TestFile& file);

@@ -2,10 +2,10 @@
 // end-to-end suites, with the code a start into an empty folder must show in expected.txt.
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <string_view>
 
 #include "tests/payload/support/TestPayloadCases.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
             const std::filesystem::path folder = argv[2];
             SaveTestPayload(item.bytes, folder);
             const std::string expected = ExpectedText(item);
-            std::ofstream(folder / "expected.txt", std::ios::binary) << expected << "\n";
+            WriteFileText(folder / "expected.txt", expected + "\n");
             std::printf("%s\n", expected.c_str());
             return 0;
         }

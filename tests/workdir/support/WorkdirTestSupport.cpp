@@ -5,8 +5,6 @@
 
 #include <shlobj.h>
 
-#include <zstd.h>
-
 #include <cstring>
 #include <deque>
 #include <string>
@@ -14,37 +12,7 @@
 #include "Launcher/base/PathRules.h"
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/workdir/FileSystem.h"
-
-void WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                               &written, nullptr);
-    CloseHandle(file);
-    ASSERT_TRUE(ok && written == bytes.size()) << path;
-}
-
-std::optional<Bytes> ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    Bytes bytes;
-    std::uint8_t buffer[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    CloseHandle(file);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return bytes;
-}
+#include "tests/support/ZstdFrame.h"
 
 Bytes TextBytes(const char* text) {
     return Bytes(text, text + std::strlen(text));
@@ -84,11 +52,7 @@ bool IsDirectory(const std::wstring& path) {
 std::shared_ptr<PayloadEntry> MakeEntry(const std::wstring& folder, const std::wstring& name,
                                         const Bytes& bytes, std::int32_t index) {
     static std::deque<Bytes> frames;
-    Bytes& frame = frames.emplace_back(ZSTD_compressBound(bytes.size()));
-    const std::size_t size =
-        ZSTD_compress(frame.data(), frame.size(), bytes.data(), bytes.size(), 3);
-    EXPECT_FALSE(ZSTD_isError(size));
-    frame.resize(size);
+    const Bytes& frame = frames.emplace_back(CompressFrame(bytes));
     auto entry = std::make_shared<PayloadEntry>();
     entry->compressedData = frame.data();
     entry->compressedSize = static_cast<std::int32_t>(frame.size());

@@ -1,26 +1,21 @@
 // Helpers for the working-directory tests on Windows (with the shared temporary folder, seeded
-// bytes and file holder): small file utilities, payload entries built with zstd, and links made the
-// way Wine shows them (a host symbolic link), or with CreateSymbolicLinkW on Windows.
+// bytes, file reads and writes, and file holder): small file utilities, payload entries built
+// with zstd, and links made the way Wine shows them (a host symbolic link), or with
+// CreateSymbolicLinkW on Windows.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "Launcher/payload/PayloadEntry.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/HeldFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBytes.h"
-
-// Writes bytes to path, creating or truncating the file; fails the test when it cannot.
-void WriteFileBytes(const std::wstring& path, const Bytes& bytes);
-
-// Gives the bytes of the file at path, or nothing when it cannot be read.
-std::optional<Bytes> ReadFileBytes(const std::wstring& path);
 
 // Gives text as single-byte characters.
 Bytes TextBytes(const char* text);
