@@ -5,6 +5,7 @@
 
 #include "Packer/CheckCommand.h"
 #include "Packer/DiffCommand.h"
+#include "Packer/EmbedCommand.h"
 #include "Packer/ListCommand.h"
 #include "Packer/PackCommand.h"
 
@@ -22,11 +23,13 @@ constexpr const char* ToolHelp =
     "  list SOURCE     print one row per manifest record\n"
     "  check SOURCE    make every check a launcher makes and decompress every file\n"
     "  diff SOURCE DIR say what a start would do to the working folder DIR\n"
+    "  embed EXE (DIR | --manifest FILE --blob FILE) -o OUT.exe [OPTIONS]\n"
+    "                  write a launcher carrying a new payload, version and icon\n"
     "\n"
     "SOURCE is a built launcher (EXE) or --manifest FILE --blob FILE.\n"
     "'nimbrel-pack COMMAND --help' describes one command.\n"
     "\n"
-    "exit codes: 0 done; 1 the folder cannot be packed or the payload is corrupt;\n"
+    "exit codes: 0 done; 1 the folder cannot be packed, or the payload or launcher is refused;\n"
     "2 bad command line, or a file that cannot be read or written.\n";
 
 }  // namespace
@@ -50,6 +53,9 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
         }
         if (command == "diff") {
             return RunDiff(rest, out, err);
+        }
+        if (command == "embed") {
+            return RunEmbed(rest, out, err);
         }
     } catch (const std::exception& failure) {
         err << "nimbrel-pack " << command << ": " << failure.what() << "\n";
