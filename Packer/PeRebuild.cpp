@@ -4,6 +4,7 @@
 #include "Packer/PeRebuild.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "Packer/PeBytes.h"
 #include "Packer/PeChecksum.h"
@@ -52,7 +53,9 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
             const std::uint32_t value = *blocks.U16(entry);
             const std::uint32_t width = value >> 12 == 10 ? 8 : 4;  // 64-bit or 32-bit address
             if (value >> 12 != 0 && std::uint64_t{*page} + (value & 0xFFF) + width > start) {
-                error = "a base relocation at address " + std::to_string(*page + (value & 0xFFF)) +
+                char address[16];
+                std::snprintf(address, sizeof address, "0x%X", *page + (value & 0xFFF));
+                error = std::string("a base relocation at address ") + address +
                         " points into the resource section or after it: something there is " +
                         "referred to by address";
                 return false;

@@ -78,7 +78,7 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Launchers, WorkingDirectoryOfLauncher,
                          ::testing::Values(L"full", L"embedded"),
-                         [](const auto& info) { return fs::path(info.param).string(); });
+                         [](const auto& launcher) { return fs::path(launcher.param).string(); });
 
 TEST_P(WorkingDirectoryOfLauncher, FirstStartExtractsThePayloadAndStartsTheApplication) {
     const LaunchResult result = Start();
