@@ -5,7 +5,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 

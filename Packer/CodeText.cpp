@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "Launcher/report/FatalText.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 std::string Hex32(std::uint32_t value) {
     char text[11];

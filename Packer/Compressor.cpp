@@ -15,7 +15,7 @@
 
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadFormat.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 #include "Packer/WorkFolderDiff.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <system_error>
 #include <thread>
 
-#include "Launcher/payload/PayloadCodes.h"
-#include "Launcher/payload/PayloadResources.h"
+#include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
 #include "Packer/CheckCommand.h"
 #include "Packer/CommandLine.h"
@@ -22,48 +22,42 @@
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/PayloadInput.h"
-#include "Packer/Utf16.h"
 
 namespace {
 
-std::string EmbedHelp() {
-    return "usage: nimbrel-pack embed LAUNCHER.exe DIR -o OUT.exe [OPTIONS]\n"
-           "       nimbrel-pack embed LAUNCHER.exe --manifest FILE --blob FILE -o OUT.exe "
-           "[OPTIONS]\n"
-           "\n"
-           "Writes OUT.exe: the built launcher LAUNCHER.exe carrying a new payload, packed from "
-           "DIR\nexactly as pack packs it, or taken from the two files pack wrote. The payload "
-           "replaces the\nlauncher's RT_RCDATA resources " +
-           std::to_string(PayloadManifestResourceId) + " (manifest) and " +
-           std::to_string(PayloadBlobResourceId) +
-           " (blob); every other resource stays byte for byte\nunless an option below changes it. "
-           "The payload is checked as check checks it before\nanything is written, and refused "
-           "in the same words.\n"
-           "\n"
-           "The resource section is rebuilt from its resources in one fixed layout; the sections "
-           "after it\nmove, and the headers and PE checksum are set to match. The same inputs "
-           "give the same bytes\non every machine. OUT.exe is written under a temporary name and "
-           "renamed into place; it may\nnot name LAUNCHER.exe, which is never changed. OUT.exe "
-           "is not signed: sign it afterwards.\n"
-           "\n"
-           "  -o, --output OUT.exe       where to write the launcher\n"
-           "  --file-version A.B.C.D     set the version block's file version and its "
-           "FileVersion string\n"
-           "  --product-version A.B.C.D  set its product version and its ProductVersion string\n"
-           "  --icon FILE.ico            replace the icon group and its images with the icon "
-           "file's\n"
-           "  --level N, --jobs N        as for pack, when DIR is packed\n"
-           "  --strip-signature          accept a signed LAUNCHER.exe; its signature is left "
-           "out\n"
-           "\n"
-           "Refused, with nothing written: a LAUNCHER.exe that is signed (without "
-           "--strip-signature),\ncut short, not a PE image or not a launcher built by this "
-           "project, whose resource tree does\nnot parse, that carries bytes after its last "
-           "section, or whose sections after the resources\nare referred to other than by the "
-           "data directories; a folder pack refuses; a payload check\nrefuses.\n"
-           "exit codes: 0 written; 1 refused; 2 bad command line, or a file that cannot be read "
-           "or written.\n";
-}
+constexpr const char* EmbedHelp =
+    "usage: nimbrel-pack embed LAUNCHER.exe DIR -o OUT.exe [OPTIONS]\n"
+    "       nimbrel-pack embed LAUNCHER.exe --manifest FILE --blob FILE -o OUT.exe [OPTIONS]\n"
+    "\n"
+    "Writes OUT.exe: the built launcher LAUNCHER.exe carrying a new payload, packed from DIR\n"
+    "exactly as pack packs it, or taken from the two files pack wrote. The payload replaces the\n"
+    "launcher's RT_RCDATA resources " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) " (manifest) and "
+    NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) " (blob), language "
+    NIMBREL_ID_TEXT(NIMBREL_RESOURCE_LANGUAGE) "; every other\n"
+    "resource stays byte for byte unless an option below changes it. The payload is checked as\n"
+    "check checks it before anything is written, and refused in the same words.\n"
+    "\n"
+    "The resource section is rebuilt from its resources in one fixed layout; the sections after\n"
+    "it move, and the headers and PE checksum are set to match. The same inputs give the same\n"
+    "bytes on every machine. OUT.exe is written under a temporary name and renamed into place;\n"
+    "it may not name LAUNCHER.exe, which is never changed. OUT.exe is not signed: sign it after.\n"
+    "\n"
+    "  -o, --output OUT.exe       where to write the launcher\n"
+    "  --file-version A.B.C.D     set the version block's file version and its FileVersion\n"
+    "                             string\n"
+    "  --product-version A.B.C.D  set its product version and its ProductVersion string\n"
+    "  --icon FILE.ico            replace icon group " NIMBREL_ID_TEXT(NIMBREL_ICON_GROUP_ID)
+    " and its images with the icon file's\n"
+    "  --level N, --jobs N        as for pack, when DIR is packed\n"
+    "  --strip-signature          accept a signed LAUNCHER.exe; its signature is left out\n"
+    "\n"
+    "Refused, with nothing written: a LAUNCHER.exe that is signed (without --strip-signature),\n"
+    "cut short, not a PE image or not a launcher built by this project, whose resource tree\n"
+    "does not parse, that carries bytes after its last section, or whose sections after the\n"
+    "resources are referred to other than by the data directories; a folder pack refuses; a\n"
+    "payload check refuses.\n"
+    "exit codes: 0 written; 1 refused; 2 bad command line, or a file that cannot be read or\n"
+    "written.\n";
 
 struct EmbedOptions {
     std::filesystem::path launcher;
@@ -78,7 +72,7 @@ struct EmbedOptions {
 };
 
 int Usage(const std::string& error, std::ostream& err) {
-    err << "nimbrel-pack embed: " << error << "\n\n" << EmbedHelp();
+    err << "nimbrel-pack embed: " << error << "\n\n" << EmbedHelp;
     return PackExit::Usage;
 }
 
@@ -112,7 +106,7 @@ std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, Comma
         return Usage(error, err);
     }
     if (line.help) {
-        out << EmbedHelp();
+        out << EmbedHelp;
         return PackExit::Ok;
     }
     const bool files = line.options.count("--manifest") || line.options.count("--blob");

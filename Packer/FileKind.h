@@ -1,7 +1,5 @@
-// What a directory item is, without following links: the packer refuses links and special
-// files, and the diff must not descend into links, just as the launcher's listing does not.
-// On Windows the answer comes from the item's attributes, because libstdc++'s symlink_status
-// there does not see links or junctions.
+// What an item of the packer's input folder is, without following links: the packer refuses
+// links and special files. A link is what the launcher's listing calls one.
 #pragma once
 
 #include <filesystem>
@@ -10,7 +8,7 @@ enum class FileKind {
     Missing,    // nothing there, or its type cannot be read
     Regular,    // a plain file
     Directory,  // a real directory, safe to descend into
-    Link,       // a symbolic link or a junction (any reparse point on Windows)
+    Link,       // a symbolic link or a junction
     Special,    // a FIFO, socket, device or anything else that is not a plain file
 };
 

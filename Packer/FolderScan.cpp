@@ -12,7 +12,7 @@
 #include "Launcher/base/PathRules.h"
 #include "Launcher/payload/PayloadFormat.h"
 #include "Packer/FileKind.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 

@@ -1,22 +1,19 @@
 // Launcher templates: what makes a file one, and the resource changes of an embed.
 #include "Packer/LauncherTemplate.h"
 
-#include "Launcher/payload/PayloadResources.h"
+#include "Launcher/base/ResourceIds.h"
 #include "Packer/PeRebuild.h"
 #include "Packer/ResourceSection.h"
 
 namespace {
 
-constexpr std::uint32_t LauncherLanguage = 1033;
-constexpr std::uint32_t LauncherIconGroup = 101;
-constexpr std::uint32_t LauncherVersionBlock = 1;
 constexpr char16_t LauncherFileName[] = u"Nimbrel.Launcher.exe";
 
 constexpr std::uint16_t ExecutableImage = 0x0002;
 constexpr std::uint16_t DynamicLibrary = 0x2000;
 constexpr std::uint16_t WindowsGui = 2;
 
-const ResourceKey VersionKey{ResourceType::Version, LauncherVersionBlock, LauncherLanguage};
+const ResourceKey VersionKey{ResourceType::Version, NIMBREL_VERSION_ID, NIMBREL_RESOURCE_LANGUAGE};
 
 bool IsLauncher(const LauncherTemplate& launcher, std::string& error) {
     const PeImage& image = launcher.image;
@@ -54,15 +51,15 @@ bool ChangedResources(const LauncherTemplate& launcher, const EmbedChanges& chan
     resources = launcher.resources;
     std::erase_if(resources, [](const auto& entry) {
         return entry.first.type == ResourceType::Rcdata &&
-               (entry.first.id == PayloadManifestResourceId ||
-                entry.first.id == PayloadBlobResourceId);
+               (entry.first.id == NIMBREL_PAYLOAD_MANIFEST_ID ||
+                entry.first.id == NIMBREL_PAYLOAD_BLOB_ID);
     });
-    const auto payload = [&](int id, std::span<const std::uint8_t> bytes) {
-        resources[{ResourceType::Rcdata, static_cast<std::uint32_t>(id), LauncherLanguage}] =
+    const auto payload = [&](std::uint32_t id, std::span<const std::uint8_t> bytes) {
+        resources[{ResourceType::Rcdata, id, NIMBREL_RESOURCE_LANGUAGE}] =
             ResourceData{std::vector<std::uint8_t>(bytes.begin(), bytes.end()), 0};
     };
-    payload(PayloadManifestResourceId, changes.manifest);
-    payload(PayloadBlobResourceId, changes.blob);
+    payload(NIMBREL_PAYLOAD_MANIFEST_ID, changes.manifest);
+    payload(NIMBREL_PAYLOAD_BLOB_ID, changes.blob);
 
     if (changes.fileVersion || changes.productVersion) {
         ResourceData& block = resources.at(VersionKey);
@@ -77,7 +74,8 @@ bool ChangedResources(const LauncherTemplate& launcher, const EmbedChanges& chan
         block.bytes = WriteVersionBlock(version);
     }
     if (changes.icon != nullptr) {
-        ReplaceIconGroup(resources, LauncherIconGroup, LauncherLanguage, *changes.icon);
+        ReplaceIconGroup(resources, NIMBREL_ICON_GROUP_ID, NIMBREL_RESOURCE_LANGUAGE,
+                         *changes.icon);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Launcher/base/ResourceIds.h"
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/LittleEndian.h"
 #include "Launcher/payload/ManifestRecords.h"
@@ -14,7 +15,7 @@
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 
@@ -24,7 +25,9 @@ constexpr const char* ListHelp =
     "\n"
     "Prints one row per manifest record: index, relative path, size, compressed size, content\n"
     "CRC-32C and compressed CRC-32C. A launcher's resources are read from its PE file (RT_RCDATA\n"
-    "48978 and 19266, language 1033), so any machine can list one.\n"
+    NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) " and " NIMBREL_ID_TEXT(
+        NIMBREL_PAYLOAD_BLOB_ID) ", language " NIMBREL_ID_TEXT(NIMBREL_RESOURCE_LANGUAGE) "), so "
+    "any machine can list one.\n"
     "A checksum that does not match is reported as a warning; a record that cannot be parsed\n"
     "ends the listing with the error code a launcher would show.\n"
     "exit codes: 0 listed; 1 the payload cannot be read as records; 2 bad command line or\n"
@@ -53,7 +56,7 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const PayloadViews& views = payload.views;
     WarnOnChecksum("manifest", views.manifest, err);
     WarnOnChecksum("blob", views.blob, err);
-    const auto count = ReadInt32Le(views.manifest.data + 4);
+    const auto count = ReadInt32Le(views.manifest.data + PayloadFormat::CountOffset);
     if (count <= 0) {
         err << "nimbrel-pack list: the record count is " << count
             << "; a launcher shows error code "

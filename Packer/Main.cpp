@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Packer/PackTool.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {

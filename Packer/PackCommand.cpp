@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/SharedNames.h"
 #include "Packer/AtomicWrite.h"
 #include "Packer/CommandLine.h"
@@ -17,7 +18,7 @@
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadBuilder.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ constexpr const char* PackHelp =
     "space, names that are not UTF-8), paths that differ only in letter case, and a folder\n"
     "without files. Folders more than two levels deep and empty folders only draw a warning.\n"
     "\n"
-    "  --manifest FILE  where to write the manifest resource (RT_RCDATA 48978)\n"
-    "  --blob FILE      where to write the blob resource (RT_RCDATA 19266)\n"
+    "  --manifest FILE  where to write the manifest resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) ")\n"
+    "  --blob FILE      where to write the blob resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) ")\n"
     "  --level N        zstd level, 1 to 22 (default 19)\n"
     "  --jobs N         files compressed at once (default: the number of hardware threads)\n"
     "\n"

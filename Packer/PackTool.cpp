@@ -3,6 +3,8 @@
 
 #include <exception>
 
+#include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Version.h"
 #include "Packer/CheckCommand.h"
 #include "Packer/DiffCommand.h"
 #include "Packer/EmbedCommand.h"
@@ -15,7 +17,7 @@ constexpr const char* ToolHelp =
     "usage: nimbrel-pack COMMAND [ARGUMENTS]\n"
     "\n"
     "Builds and inspects the payload a launcher carries: a manifest (one record per file) and a\n"
-    "blob (the files' zstd frames), embedded as RT_RCDATA resources 48978 and 19266.\n"
+    "blob (the files' zstd frames), embedded as RT_RCDATA resources " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) " and " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) ".\n"
     "\n"
     "commands:\n"
     "  pack DIR --manifest FILE --blob FILE [--level N] [--jobs N]\n"
@@ -27,7 +29,8 @@ constexpr const char* ToolHelp =
     "                  write a launcher carrying a new payload, version and icon\n"
     "\n"
     "SOURCE is a built launcher (EXE) or --manifest FILE --blob FILE.\n"
-    "'nimbrel-pack COMMAND --help' describes one command.\n"
+    "'nimbrel-pack COMMAND --help' describes one command; 'nimbrel-pack --version' gives the\n"
+    "version of the project this tool was built from.\n"
     "\n"
     "exit codes: 0 done; 1 the folder cannot be packed, or the payload or launcher is refused;\n"
     "2 bad command line, or a file that cannot be read or written.\n";
@@ -60,6 +63,10 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
     } catch (const std::exception& failure) {
         err << "nimbrel-pack " << command << ": " << failure.what() << "\n";
         return PackExit::Usage;
+    }
+    if (command == "--version") {
+        out << "nimbrel-pack " NIMBREL_VERSION_TEXT "\n";
+        return PackExit::Ok;
     }
     if (command == "--help" || command == "-h" || command == "help") {
         out << ToolHelp;

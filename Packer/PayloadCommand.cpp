@@ -2,11 +2,11 @@
 // messages every such command prints the same way.
 #include "Packer/PayloadCommand.h"
 
+#include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadCodes.h"
-#include "Launcher/payload/PayloadResources.h"
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
-#include "Packer/Utf16.h"
 
 bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
                            std::string& error) {
@@ -53,7 +53,7 @@ int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCo
         if (payload.loaderCode == PayloadCode::ManifestNotFound && !payload.exeBytes.empty()) {
             // The launcher as built without a payload, the one releases embed into.
             err << "nimbrel-pack " << command << ": no payload: this launcher carries no payload "
-                << "manifest (RT_RCDATA " << PayloadManifestResourceId
+                << "manifest (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID)
                 << "); 'nimbrel-pack embed' gives it one. Started as it is, it shows error code "
                 << code << "\n";
             return PackExit::Rejected;

@@ -7,7 +7,7 @@
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadFormat.h"
 #include "Packer/PeResources.h"
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
 
@@ -59,9 +59,9 @@ bool LoadPayload(const PayloadSource& source, LoadedPayload& payload, std::strin
         !ReadFileBytes(source.blob, payload.blobBytes, error)) {
         return false;
     }
-    if (payload.manifestBytes.size() < 8) {
+    if (payload.manifestBytes.size() < std::size_t{PayloadFormat::ManifestHeaderSize}) {
         payload.loaderCode = PayloadCode::ManifestEmpty;
-    } else if (payload.blobBytes.size() < 4) {
+    } else if (payload.blobBytes.size() < std::size_t{PayloadFormat::BlobHeaderSize}) {
         payload.loaderCode = PayloadCode::BlobEmpty;
     } else {
         payload.views = {ViewOf(payload.manifestBytes), ViewOf(payload.blobBytes)};

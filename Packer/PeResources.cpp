@@ -5,14 +5,16 @@
 
 #include <optional>
 
+#include "Launcher/base/ResourceIds.h"
 #include "Launcher/payload/LittleEndian.h"
 #include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadFormat.h"
 #include "Launcher/payload/PayloadResources.h"
 
 namespace {
 
 constexpr std::uint32_t RtRcdata = 10;
-constexpr std::uint32_t EnglishUs = 1033;
+constexpr std::uint32_t EnglishUs = NIMBREL_RESOURCE_LANGUAGE;
 constexpr std::uint32_t ResourceDirectoryIndex = 2;
 constexpr std::uint32_t HighBit = 0x80000000u;
 
@@ -99,13 +101,14 @@ struct ResourceCodes {
     std::int32_t notFound;
     std::int32_t notLoaded;
     std::int32_t empty;
-    std::uint32_t minimumSize;  // a shorter resource counts as empty: its header is missing
+    std::int32_t minimumSize;  // a shorter resource counts as empty: its header is missing
 };
 
 constexpr ResourceCodes ManifestCodes{PayloadCode::ManifestNotFound, PayloadCode::ManifestNotLoaded,
-                                      PayloadCode::ManifestEmpty, 8};
+                                      PayloadCode::ManifestEmpty,
+                                      PayloadFormat::ManifestHeaderSize};
 constexpr ResourceCodes BlobCodes{PayloadCode::BlobNotFound, PayloadCode::BlobNotLoaded,
-                                  PayloadCode::BlobEmpty, 4};
+                                  PayloadCode::BlobEmpty, PayloadFormat::BlobHeaderSize};
 
 struct Lookup {
     const Reader& file;
@@ -139,15 +142,17 @@ std::int32_t FindRcdata(const Lookup& lookup, std::uint32_t id, const ResourceCo
         return codes.notFound;
     }
     if (chosen->id != EnglishUs) {
-        warnings.push_back("resource " + std::to_string(id) + " has no language 1033; using " +
-                           "language " + std::to_string(chosen->id));
+        warnings.push_back("resource " + std::to_string(id) + " has no language " +
+                           std::to_string(EnglishUs) + "; using " + "language " +
+                           std::to_string(chosen->id));
     }
     const auto rva = lookup.tree.U32(chosen->target);
     const auto size = lookup.tree.U32(chosen->target + std::uint64_t{4});
     if (!rva || !size) {
         return codes.notLoaded;
     }
-    if (static_cast<std::int32_t>(*size) <= 0 || *size < codes.minimumSize) {
+    if (static_cast<std::int32_t>(*size) <= 0 ||
+        *size < static_cast<std::uint32_t>(codes.minimumSize)) {
         return codes.empty;
     }
     const auto offset = MapRange(lookup.sections, *rva, *size);

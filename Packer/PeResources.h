@@ -16,9 +16,9 @@ struct ExePayload {
     std::vector<std::string> warnings;  // such as a resource found in another language only
 };
 
-// Locates RT_RCDATA 48978 (manifest) and 19266 (blob), language 1033, in the PE image held in
+// Locates the RT_RCDATA manifest and blob (Launcher/base/ResourceIds.h) in the PE image held in
 // file. A resource that is absent gives 1 or 11; one whose bytes lie outside the file gives 2 or
-// 12; one that is empty or shorter than its header gives 4 or 14. When 1033 is missing, the
-// first language present is used, as the loader's own lookup would, with a warning. Returns
-// false with error when file is not a PE image at all.
+// 12; one that is empty or shorter than its header gives 4 or 14. When the launcher's language
+// is missing, the first language present is used, as the loader's own lookup would, with a
+// warning. Returns false with error when file is not a PE image at all.
 bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, std::string& error);

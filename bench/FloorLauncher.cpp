@@ -19,6 +19,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     const std::wstring child = arguments[1];
     LocalFree(arguments);
-    StartMainApplication(child);
-    return 0;
+    return StartMainApplication(child) ? 1 : 0;
 }

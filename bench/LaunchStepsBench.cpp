@@ -156,10 +156,10 @@ int main(int argc, char** argv) {
         // The warm synchronisation's parts, each on its own: the listing, the attribute reset of
         // every item and the checksum of every payload file through the launcher's stream.
         std::vector<ListedItem> listing;
-        const double listMs = TimeMs([&] { listing = ListTree(launcherFolder); });
+        const double listMs = TimeMs([&] { listing = ListTree(launcherFolder).items; });
         const double resetMs = TimeMs([&] {
             for (const ListedItem& item : listing) {
-                resultSink = ResetAttributes(item.fullPath);
+                resultSink = ResetAttributes(item.fullPath.native());
             }
         });
         const double streamMs = TimeMs([&] {

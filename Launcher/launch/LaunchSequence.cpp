@@ -84,9 +84,14 @@ int RunLaunch(void* module) {
         ReportStageError(*corrupt);
     }
 
-    SynchroniseWorkingDirectory(workingDirectory, pending);
+    if (const auto failure = SynchroniseWorkingDirectory(workingDirectory, pending)) {
+        ReportLaunchFailure(*failure);
+    }
 
-    StartMainApplication(JoinPath(workingDirectory, SharedName::ApplicationExe));
+    if (const auto failure =
+            StartMainApplication(JoinPath(workingDirectory, SharedName::ApplicationExe))) {
+        ReportLaunchFailure(*failure);
+    }
 
     EndLaunch(LaunchEnd::Started);
     return ExitCode::Started;

@@ -7,14 +7,13 @@
 
 #include <vector>
 
-#include "Launcher/report/FatalError.h"
 #include "Launcher/report/FatalText.h"
 
 std::wstring QuotedCommandLine(const std::wstring& exe) {
     return L"\"" + exe + L"\"";
 }
 
-void StartMainApplication(const std::wstring& exe) {
+std::optional<LaunchFailure> StartMainApplication(const std::wstring& exe) {
     // CreateProcessW may write into its command line, so it gets a buffer of its own.
     const std::wstring quoted = QuotedCommandLine(exe);
     std::vector<wchar_t> commandLine(quoted.begin(), quoted.end());
@@ -26,6 +25,7 @@ void StartMainApplication(const std::wstring& exe) {
     const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, nullptr, &startup, &process);
     if (!started) {
-        ReportFatalError(StartApplicationFailedText, exe);
+        return PathFailure(StartApplicationFailedText, exe);
     }
+    return std::nullopt;
 }

@@ -2,12 +2,15 @@
 // kept and nothing waits for it.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "Launcher/report/LaunchFailure.h"
 
 // Gives the command line for exe: the path in double quotes, so that a path with spaces is one
 // program and one argument.
 std::wstring QuotedCommandLine(const std::wstring& exe);
 
 // Starts exe with no arguments, the launcher's environment and current directory, and no
-// inherited handles. Reports a failure with the start-application-failed box (never returns then).
-void StartMainApplication(const std::wstring& exe);
+// inherited handles. Gives the start-application-failed failure when it cannot be started.
+std::optional<LaunchFailure> StartMainApplication(const std::wstring& exe);

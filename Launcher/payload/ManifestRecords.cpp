@@ -7,7 +7,7 @@
 
 std::optional<RecordFault> ReadManifestRecords(
     const PayloadViews& views, const std::function<bool(PayloadEntry& record)>& onRecord) {
-    const std::int32_t count = ReadInt32Le(views.manifest.data + 4);
+    const std::int32_t count = ReadInt32Le(views.manifest.data + PayloadFormat::CountOffset);
     // Every record that parses moves the cursor past its fixed words and a name of at least one
     // byte, so a count far larger than the records present stops at the first missing one.
     std::int32_t cursor = PayloadFormat::ManifestHeaderSize;

@@ -13,6 +13,8 @@ namespace PayloadFormat {
 inline constexpr std::int32_t ChecksumWordSize = 4;
 // The manifest starts with its checksum word and its record count; the first record follows.
 inline constexpr std::int32_t ManifestHeaderSize = 8;
+// The record count follows the manifest's checksum word.
+inline constexpr std::int32_t CountOffset = ChecksumWordSize;
 // The blob starts with its checksum word; a record's data offset counts from the end of it.
 inline constexpr std::int32_t BlobHeaderSize = ChecksumWordSize;
 // A record without its two texts: the folder and name lengths, then content size, content

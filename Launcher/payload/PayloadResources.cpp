@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadFormat.h"
 
 namespace {
 
@@ -19,11 +20,12 @@ struct ResourceSteps {
 };
 
 constexpr ResourceSteps manifestSteps = {
-    PayloadManifestResourceId,      PayloadCode::ManifestNotFound, PayloadCode::ManifestNotLoaded,
-    PayloadCode::ManifestNotLocked, PayloadCode::ManifestEmpty,    8};
+    PayloadManifestResourceId,      PayloadCode::ManifestNotFound,
+    PayloadCode::ManifestNotLoaded, PayloadCode::ManifestNotLocked,
+    PayloadCode::ManifestEmpty,     PayloadFormat::ManifestHeaderSize};
 constexpr ResourceSteps blobSteps = {PayloadBlobResourceId,      PayloadCode::BlobNotFound,
                                      PayloadCode::BlobNotLoaded, PayloadCode::BlobNotLocked,
-                                     PayloadCode::BlobEmpty,     4};
+                                     PayloadCode::BlobEmpty,     PayloadFormat::BlobHeaderSize};
 
 // Finds, loads and locks one RT_RCDATA resource. Returns 0 with view set, or the code of the
 // first failing step (view untouched).

@@ -4,10 +4,11 @@
 
 #include <cstdint>
 
+#include "Launcher/base/ResourceIds.h"
 #include "Launcher/payload/ByteView.h"
 
-inline constexpr int PayloadManifestResourceId = 48978;
-inline constexpr int PayloadBlobResourceId = 19266;
+inline constexpr int PayloadManifestResourceId = NIMBREL_PAYLOAD_MANIFEST_ID;
+inline constexpr int PayloadBlobResourceId = NIMBREL_PAYLOAD_BLOB_ID;
 
 // Loads the manifest, then the blob, from module (an HMODULE). Returns 0 with both views set, or
 // the first failing step's code: 1-4 for the manifest, 11-14 for the blob (PayloadCode). A

@@ -36,7 +36,7 @@ std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views,
         return StageError{LaunchStage::ManifestChecksum, manifestCrc, storedManifestCrc};
     }
 
-    const std::int32_t count = ReadInt32Le(manifest.data + 4);
+    const std::int32_t count = ReadInt32Le(manifest.data + PayloadFormat::CountOffset);
     if (count <= 0) {
         return SignedStageError(LaunchStage::RecordCount, count, 0);
     }

@@ -37,3 +37,10 @@ void ReportStageError(const StageError& error) {
     ErrorBoxShown.store(true);
     ShowAndExit(ResourcesCorruptMessage(error));
 }
+
+void ReportLaunchFailure(const LaunchFailure& failure) {
+    if (failure.code) {
+        ReportStageError(*failure.code);
+    }
+    ReportFatalError(failure.text, failure.path);
+}

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/report/LaunchFailure.h"
 
 // Shows text as it stands, or with its one placeholder filled with path.
 [[noreturn]] void ReportFatalError(std::wstring_view text);
@@ -13,3 +14,6 @@
 
 // Shows the corrupt-resources message for a three-part code (ResourcesCorruptMessage).
 [[noreturn]] void ReportStageError(const StageError& error);
+
+// Shows the box for failure: its three-part code, or its text with its path.
+[[noreturn]] void ReportLaunchFailure(const LaunchFailure& failure);

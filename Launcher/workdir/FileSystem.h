@@ -1,42 +1,16 @@
-// The few file-system operations the working directory needs, on Win32 underneath: listings that
-// see links and junctions (reparse points) and never descend into them, directory tests that
-// follow links, attribute resets, and removals that take read-only files too. libstdc++'s
-// std::filesystem on Windows misses links and refuses read-only files, hence this file. None of
-// these functions raises.
+// The few file-system operations the working directory needs besides its listing, on Win32
+// underneath: existence tests, attribute resets, and removals that take read-only files too and
+// never reach through a link. libstdc++'s std::filesystem on Windows misses links and refuses
+// read-only files, hence this file. None of these functions raises.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
-// One item of a listing, with the type information the enumeration delivered with it.
-struct ListedItem {
-    std::wstring fullPath;
-    bool isDirectory = false;  // the item itself is a directory (a link to one counts too)
-    bool isLink = false;       // a symbolic link or junction; other reparse points are not links
-};
-
-// Appends the immediate entries of folder (without "." and "..") to items, in the order the
-// enumeration gives them. Returns false when folder cannot be opened for listing or the
-// enumeration fails part way; the entries read until then stay appended.
-bool ListDirectory(const std::wstring& folder, std::vector<ListedItem>& items);
-
-// Lists folder depth first, each directory followed by everything below it, descending into real
-// directories only. Stops at the first folder that cannot be listed and returns what it had
-// listed until then; an unlistable folder gives an empty list.
-std::vector<ListedItem> ListTree(const std::wstring& folder);
+#include "Launcher/workdir/Listing.h"
 
 // Tells whether anything exists at path (a broken link counts); false when that cannot be told.
 bool PathExists(const std::wstring& path);
-
-// Tells whether path is a directory, following links: a link to a directory is one, a link whose
-// target is missing is not. Returns nothing when a link's target exists but cannot be examined.
-std::optional<bool> IsDirectoryFollowingLinks(const std::wstring& path);
-
-// Tells whether a listed item is a directory, following links, without asking the file system
-// again unless the item is a link. Returns nothing as IsDirectoryFollowingLinks does.
-std::optional<bool> IsDirectoryItem(const ListedItem& item);
 
 // Sets path's attributes to FILE_ATTRIBUTE_NORMAL (clearing read-only, hidden and system);
 // returns false when that fails.
@@ -45,6 +19,11 @@ bool ResetAttributes(const std::wstring& path);
 // Removes one file, one link (never its target) or one empty directory, resetting the
 // attributes first so that read-only items go too. Returns false when nothing was removed.
 bool RemoveSingle(const std::wstring& path);
+
+// Removes a listed file, link or empty directory as the listing found it, without asking the
+// file system again; its attributes must have been reset already (read-only files stay
+// otherwise). Returns false when nothing was removed.
+bool RemoveListedItem(const ListedItem& item);
 
 // The outcome of a recursive removal.
 struct RemovalResult {

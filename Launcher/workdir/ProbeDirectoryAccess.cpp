@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/workdir/DecisionWalk.h"
 #include "Launcher/workdir/FileSystem.h"
 
 namespace {
@@ -52,23 +53,23 @@ bool IsProbeName(std::wstring_view name, std::wstring_view suffix) {
 // folder cannot be listed or a leftover cannot be removed; other entries are left alone.
 bool RemoveLeftovers(const std::wstring& folder) {
     std::vector<ListedItem> entries;
-    if (!ListDirectory(folder, entries)) {
+    if (!ListDirectory(folder, L"", entries)) {
         return false;
     }
     for (const ListedItem& entry : entries) {
-        const std::wstring name(FinalPathElement(entry.fullPath));
-        const std::optional<bool> isDirectory = IsDirectoryItem(entry);
-        if (!isDirectory) {
+        const std::wstring& name = entry.name;
+        const ListedType type = FollowedType(entry);
+        if (type == ListedType::Unknown) {
             return false;
         }
-        if (*isDirectory) {
+        if (type == ListedType::Directory) {
             if (IsProbeName(name, ProbeFolderSuffix)) {
-                const RemovalResult removal = RemoveTree(entry.fullPath);
+                const RemovalResult removal = RemoveTree(entry.fullPath.native());
                 if (removal.removed == 0 || !removal.ok) {
                     return false;
                 }
             }
-        } else if (IsProbeName(name, ProbeFileSuffix) && !RemoveSingle(entry.fullPath)) {
+        } else if (IsProbeName(name, ProbeFileSuffix) && !RemoveSingle(entry.fullPath.native())) {
             return false;
         }
     }

@@ -1,13 +1,17 @@
 // Brings the working directory into agreement with the payload.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Launcher/payload/PendingEntries.h"
+#include "Launcher/report/LaunchFailure.h"
 
 // Lists workingDirectory whole, then deletes stray files (every "Config.ini" spared, directories
 // kept, links not descended into), strikes from entries every file already right and rewrites
-// the ones that differ, then writes every entry still pending. A failed decompression reports
-// stage 6 (file present) or 7 (file missing) and a file that cannot be written reports
-// write-file-failed; neither returns.
-void SynchroniseWorkingDirectory(const std::wstring& workingDirectory, PendingEntries& entries);
+// the ones that differ, then writes every entry still pending. Stops at the first failure and
+// gives it: a failed decompression as stage 6 (file present) or 7 (file missing), a record path
+// that is unsafe or a file that cannot be written as write-file-failed with its path. What was
+// done until then stays done.
+std::optional<LaunchFailure> SynchroniseWorkingDirectory(const std::wstring& workingDirectory,
+                                                         PendingEntries& entries);

@@ -1,7 +1,7 @@
 // Three guarded stretches: make the folder chain, clear the file's place, open and write. Errors
 // in the first two are ignored, because the open decides; a failed open, write or close is the
-// one fatal file-system failure. The stream is closed before any report. Runs on the launch
-// thread. A record whose path is unsafe is refused before anything is touched.
+// one file-system failure that ends a launch. The stream is closed before the failure is given
+// back. A record whose path is unsafe is refused before anything is touched.
 #include "Launcher/workdir/WriteExtractedFile.h"
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <fstream>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/report/FatalError.h"
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 
@@ -41,12 +40,12 @@ void MakeFolderChain(const std::wstring& workingDirectory, const std::wstring& f
 
 }  // namespace
 
-void WriteExtractedFile(const std::wstring& workingDirectory,
-                        const std::shared_ptr<PayloadEntry>& entry) {
+std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirectory,
+                                                const std::shared_ptr<PayloadEntry>& entry) {
     const std::wstring folderDirectory = JoinPath(workingDirectory, entry->folder);
     const std::wstring fullPath = JoinPath(folderDirectory, entry->name);
     if (!UnsafeRecordPathReason(entry->folder, entry->name).empty()) {
-        ReportFatalError(WriteFileFailedText, fullPath);
+        return PathFailure(WriteFileFailedText, fullPath);
     }
 
     try {
@@ -60,8 +59,8 @@ void WriteExtractedFile(const std::wstring& workingDirectory,
     }
 
     // Every byte the record promises must reach the file: a failed write (a full disk, a device
-    // error) or close leaves a short file, which is reported like a failed open. The stream is
-    // closed before any report.
+    // error) or close leaves a short file, which fails like a failed open. The stream is closed
+    // before the failure is given back.
     bool written = false;
     try {
         std::ofstream out(std::filesystem::path(fullPath), std::ios::binary | std::ios::trunc);
@@ -76,6 +75,7 @@ void WriteExtractedFile(const std::wstring& workingDirectory,
         written = false;
     }
     if (!written) {
-        ReportFatalError(WriteFileFailedText, fullPath);
+        return PathFailure(WriteFileFailedText, fullPath);
     }
+    return std::nullopt;
 }

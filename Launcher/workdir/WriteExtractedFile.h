@@ -2,14 +2,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Launcher/payload/PayloadEntry.h"
+#include "Launcher/report/LaunchFailure.h"
 
 // Writes entry's content to workingDirectory / folder / name, first removing a non-directory
 // that stands where a folder of the chain should be and whatever stands at the file's place
-// (read-only files and whole trees included). Returns once every byte is written; when the file
-// cannot be opened, written or closed, or folder and name would lead outside workingDirectory,
-// it reports write-file-failed with the full path and does not return.
-void WriteExtractedFile(const std::wstring& workingDirectory,
-                        const std::shared_ptr<PayloadEntry>& entry);
+// (read-only files and whole trees included). Gives nothing once every byte is written; when the
+// file cannot be opened, written or closed, or folder and name would lead outside
+// workingDirectory, gives the write-file-failed failure with the full path.
+std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirectory,
+                                                const std::shared_ptr<PayloadEntry>& entry);

@@ -6,6 +6,8 @@
 #include "Packer/PeResources.h"
 #include "tests/packer/PackerTestSupport.h"
 
+// The payload ids 48978 and 19266 are spelled out here on purpose: a second reading of the format
+// that catches a wrong id in the shared header.
 namespace {
 
 const std::vector<std::uint8_t> Manifest = {1, 2, 3, 4, 5, 6, 7, 8, 9};

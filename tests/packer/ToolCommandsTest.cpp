@@ -5,6 +5,7 @@
 #include "Packer/PayloadBuilder.h"
 #include "tests/packer/PackerTestSupport.h"
 
+// The payload ids are spelled out on purpose (48978, 19266): a second reading of the format.
 namespace {
 
 class ToolCommands : public TempFolderTest {

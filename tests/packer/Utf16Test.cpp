@@ -1,5 +1,5 @@
 // The UTF-8 and UTF-16 conversions every name goes through.
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,8 @@ and, when asked, the launcher's resource table read straight from the file.
 Python 3 standard library only. Prints one line per failed check and exits 1 if any failed.
 
 Usage: CheckExecutable.py --exe FILE --objdump OBJDUMP [--machine i386|x86-64]
-           [--icon ICO --app-manifest FILE [--payload-manifest FILE --payload-blob FILE]]
+           [--icon ICO --app-manifest FILE --ids RESOURCEIDS_H --version-header VERSION_H
+            [--payload-manifest FILE --payload-blob FILE]]
 Without --icon only the header and imports are checked. With it the resource table must hold
 exactly the launcher's resources; the payload resources must be present when their files are
 given and absent otherwise.
@@ -19,24 +20,46 @@ import sys
 import xml.etree.ElementTree as ElementTree
 
 RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
-LANGUAGE = 1033
-ICON_GROUP = 101
-PAYLOAD_MANIFEST_ID, PAYLOAD_BLOB_ID = 48978, 19266
 
 # (size, bits per pixel, PNG) in group order.
 ICONS = [(32, 4, False), (16, 4, False), (48, 8, False), (32, 8, False), (16, 8, False),
          (256, 32, True)] + [(s, 32, False) for s in (128, 96, 64, 48, 40, 32, 24, 20, 16)]
 
-VERSION = (2024, 7, 1, 0)
-VERSION_STRINGS = {
-    "CompanyName": "Nimbrel",
-    "FileDescription": "Nimbrel Launcher",
-    "FileVersion": "2024.7.1.0",
-    "InternalName": "Nimbrel.Launcher.exe",
-    "OriginalFilename": "Nimbrel.Launcher.exe",
-    "ProductName": "Nimbrel Hub",
-    "ProductVersion": "2024.7.1.0",
-}
+# The resource ids, the language and the version come from the build's own headers (--ids,
+# --version-header), so that they are written in one place only.
+LANGUAGE = ICON_GROUP = VERSION_ID = APP_MANIFEST_ID = PAYLOAD_MANIFEST_ID = PAYLOAD_BLOB_ID = None
+VERSION = None
+VERSION_STRINGS = None
+
+
+def read_defines(path):
+    """Gives the "#define NAME value" lines of a C header as a dictionary of texts."""
+    defines = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            parts = line.split(None, 2)
+            if len(parts) == 3 and parts[0] == "#define":
+                defines[parts[1]] = parts[2].strip()
+    return defines
+
+
+def load_build_facts(ids_header, version_header):
+    global LANGUAGE, ICON_GROUP, VERSION_ID, APP_MANIFEST_ID, PAYLOAD_MANIFEST_ID, PAYLOAD_BLOB_ID
+    global VERSION, VERSION_STRINGS
+    ids = read_defines(ids_header)
+    (LANGUAGE, ICON_GROUP, VERSION_ID, APP_MANIFEST_ID, PAYLOAD_MANIFEST_ID, PAYLOAD_BLOB_ID) = (
+        int(ids["NIMBREL_" + name]) for name in ("RESOURCE_LANGUAGE", "ICON_GROUP_ID", "VERSION_ID",
+                                                "APP_MANIFEST_ID", "PAYLOAD_MANIFEST_ID",
+                                                "PAYLOAD_BLOB_ID"))
+    version = read_defines(version_header)
+    VERSION = tuple(int(version["NIMBREL_VERSION_" + part])
+                    for part in ("MAJOR", "MINOR", "PATCH", "TWEAK"))
+    text = version["NIMBREL_VERSION_TEXT"].strip('"')
+    VERSION_STRINGS = {"CompanyName": "Nimbrel", "FileDescription": "Nimbrel Launcher",
+                       "FileVersion": text, "InternalName": "Nimbrel.Launcher.exe",
+                       "OriginalFilename": "Nimbrel.Launcher.exe", "ProductName": "Nimbrel Hub",
+                       "ProductVersion": text}
+
 
 # System DLLs every Windows installation has; anything else would have to ship beside the exe.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "ole32.dll",
@@ -252,7 +275,7 @@ def version_node(data, offset):
 
 
 def check_version(resources):
-    data = resources.get((RT_VERSION, 1, LANGUAGE))
+    data = resources.get((RT_VERSION, VERSION_ID, LANGUAGE))
     if data is None:
         fail("version block 1 is missing")
         return
@@ -294,7 +317,7 @@ def check_version(resources):
 
 
 def check_manifest(resources, expected_text):
-    data = resources.get((RT_MANIFEST, 1, LANGUAGE))
+    data = resources.get((RT_MANIFEST, APP_MANIFEST_ID, LANGUAGE))
     if data is None:
         fail("application manifest 1 is missing")
         return
@@ -326,7 +349,7 @@ def check_resources(exe, ico_path, manifest_path, payload_manifest, payload_blob
         manifest_text = f.read()
 
     expected = {(RT_ICON, n) for n in range(1, len(ICONS) + 1)}
-    expected |= {(RT_GROUP_ICON, ICON_GROUP), (RT_VERSION, 1), (RT_MANIFEST, 1)}
+    expected |= {(RT_GROUP_ICON, ICON_GROUP), (RT_VERSION, VERSION_ID), (RT_MANIFEST, APP_MANIFEST_ID)}
     payload = {}
     for ident, path in ((PAYLOAD_MANIFEST_ID, payload_manifest), (PAYLOAD_BLOB_ID, payload_blob)):
         if path:
@@ -361,6 +384,8 @@ def main():
     parser.add_argument("--app-manifest")
     parser.add_argument("--payload-manifest", default="")
     parser.add_argument("--payload-blob", default="")
+    parser.add_argument("--ids", help="the build's resource id header (needed with --icon)")
+    parser.add_argument("--version-header", help="the build's version header (with --icon)")
     parser.add_argument("--mappable", action="store_true",
                         help="also require file alignment equal to section alignment")
     args = parser.parse_args()
@@ -378,6 +403,9 @@ def main():
     except (ValueError, struct.error) as error:
         fail(f"cannot read the headers: {error}")
     if args.icon:
+        if not args.ids or not args.version_header:
+            parser.error("--icon needs --ids and --version-header")
+        load_build_facts(args.ids, args.version_header)
         try:
             check_resources(args.exe, args.icon, args.app_manifest, args.payload_manifest,
                            args.payload_blob)

@@ -29,6 +29,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import CheckExecutable  # noqa: E402 (beside this file; its resource constants and header reader)
+
 try:
     import pefile
 except ImportError:
@@ -162,10 +165,11 @@ def check_layout(path, template_path, pe_name):
 
 
 def check_executable(args, path, manifest="", blob="", icon=True):
-    command = ["/usr/bin/python3", args.check_executable, "--exe", path, "--objdump", args.objdump,
+    command = [sys.executable, args.check_executable, "--exe", path, "--objdump", args.objdump,
                "--machine", args.machine, "--mappable"]
     if icon:
-        command += ["--icon", args.icon, "--app-manifest", args.app_manifest]
+        command += ["--icon", args.icon, "--app-manifest", args.app_manifest, "--ids", args.ids,
+                    "--version-header", args.version_header]
     if manifest:
         command += ["--payload-manifest", manifest, "--payload-blob", blob]
     result = run(command)
@@ -188,7 +192,7 @@ def make_icon(path):
     return [image for *_, image in images]
 
 
-def check_version_and_icon(pe, icon_images, template):
+def check_version_and_icon(pe, icon_images, template, ids):
     fixed = pe.VS_FIXEDFILEINFO[0]
     expect((fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS,
             fixed.ProductVersionLS) == ((2025 << 16) | 2, (3 << 16) | 4, (2025 << 16) | 2, 0),
@@ -204,13 +208,15 @@ def check_version_and_icon(pe, icon_images, template):
     old.update({"FileVersion": "2025.2.3.4", "ProductVersion": "2025.2.0.0"})
     expect(strings == old, f"version strings {strings}")
     found = resources(pe)
-    group = found[(14, 101, 1033)][0]
+    language = ids["LANGUAGE"]
+    group = found[(CheckExecutable.RT_GROUP_ICON, ids["ICON_GROUP_ID"], language)][0]
     count = struct.unpack_from("<H", group, 4)[0]
     ids = [struct.unpack_from("<H", group, 6 + 14 * i + 12)[0] for i in range(count)]
-    icons = sorted(k[1] for k in found if k[0] == 3)
+    icons = sorted(k[1] for k in found if k[0] == CheckExecutable.RT_ICON)
     expect(ids == [1, 2] and icons == [1, 2], f"icon group lists {ids}, RT_ICON ids {icons}")
     for number, image in zip(ids, icon_images):
-        expect(found.get((3, number, 1033), (None,))[0] == image, f"RT_ICON {number} differs")
+        expect(found.get((CheckExecutable.RT_ICON, number, language), (None,))[0] == image,
+               f"RT_ICON {number} differs")
 
 
 def damaged_copy(source, path, damage):
@@ -360,8 +366,9 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
     own, _ = embedder.embed("own.exe", args.linked_launcher, payload)
     expect(resources(pefile.PE(own)) == resources(linked),
            "embedding a launcher's own payload changed its resources")
+    version = CheckExecutable.read_defines(args.version_header)["NIMBREL_VERSION_TEXT"].strip('"')
     same, _ = embedder.embed("same.exe", args.launcher, payload, "--icon", args.icon,
-                             "--file-version", "2024.7.1.0", "--product-version", "2024.7.1.0")
+                             "--file-version", version, "--product-version", version)
     expect(resources(pefile.PE(same)) == resources(linked),
            "the launcher's own icon and version, given again, do not give the linker's resources")
 
@@ -369,7 +376,11 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
     images = make_icon(ico)
     versioned, _ = embedder.embed("versioned.exe", args.launcher, payload, "--icon", ico,
                                   "--file-version", "2025.2.3.4", "--product-version", "2025.2.0.0")
-    check_version_and_icon(check_layout(versioned, args.launcher, "versioned.exe"), images, linked)
+    defines = CheckExecutable.read_defines(args.ids)
+    ids = {"LANGUAGE": int(defines["NIMBREL_RESOURCE_LANGUAGE"]),
+           "ICON_GROUP_ID": int(defines["NIMBREL_ICON_GROUP_ID"])}
+    check_version_and_icon(check_layout(versioned, args.launcher, "versioned.exe"), images, linked,
+                           ids)
 
     packed = [os.path.join(args.work, name) for name in ("folder.manifest", "folder.blob")]
     run([args.pack, "pack", args.payload_dir, "--manifest", packed[0], "--blob", packed[1],
@@ -427,6 +438,8 @@ def main():
     parser.add_argument("--machine", required=True)
     parser.add_argument("--icon", required=True)
     parser.add_argument("--app-manifest", required=True)
+    parser.add_argument("--ids", required=True, help="Launcher/base/ResourceIds.h")
+    parser.add_argument("--version-header", required=True, help="the generated Version.h")
     parser.add_argument("--wine", action="store_true", help="also the checks under Wine")
     parser.add_argument("--windows-pack", help="the Windows nimbrel-pack.exe, with --wine")
     parser.add_argument("--wine-run", help="scripts/wine-run, with --wine")

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Launcher/workdir/DecisionWalk.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
 namespace {
@@ -18,11 +19,11 @@ TEST_F(FileSystemTest, ListsDepthFirstWithEachDirectoryBeforeItsContent) {
     WriteFileBytes(At(L"a\\mid.txt"), TextBytes("x"));
     WriteFileBytes(At(L"top.txt"), TextBytes("x"));
 
-    const std::vector<ListedItem> items = ListTree(Folder());
+    const std::vector<ListedItem> items = ListTree(Folder()).items;
     ASSERT_EQ(items.size(), 5u);
     const auto position = [&items](const std::wstring& path) {
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i].fullPath == path) {
+            if (items[i].fullPath.native() == path) {
                 return static_cast<int>(i);
             }
         }
@@ -45,11 +46,13 @@ TEST_F(FileSystemTest, ListsDepthFirstWithEachDirectoryBeforeItsContent) {
 }
 
 TEST_F(FileSystemTest, GivesEmptyListingForMissingFolder) {
-    EXPECT_TRUE(ListTree(At(L"missing")).empty());
+    const TreeListing missing = ListTree(At(L"missing"));
+    EXPECT_TRUE(missing.items.empty());
+    EXPECT_EQ(missing.stoppedAt, std::filesystem::path(At(L"missing")));
     std::vector<ListedItem> items;
-    EXPECT_FALSE(ListDirectory(At(L"missing"), items));
+    EXPECT_FALSE(ListDirectory(At(L"missing"), L"", items));
     WriteFileBytes(At(L"file"), TextBytes("x"));
-    EXPECT_FALSE(ListDirectory(At(L"file"), items));
+    EXPECT_FALSE(ListDirectory(At(L"file"), L"", items));
     EXPECT_TRUE(items.empty());
 }
 
@@ -61,10 +64,11 @@ TEST_F(FileSystemTest, SeesLinksAndNeverDescendsOrRemovesThroughThem) {
         GTEST_SKIP() << "directory links cannot be made here";
     }
 
-    const std::vector<ListedItem> items = ListTree(At(L"tree"));
+    const std::vector<ListedItem> items = ListTree(At(L"tree")).items;
     ASSERT_EQ(items.size(), 1u);
     EXPECT_TRUE(items[0].isLink);
-    EXPECT_EQ(IsDirectoryItem(items[0]), true);
+    EXPECT_EQ(items[0].relativePath, L"link");
+    EXPECT_EQ(FollowedType(items[0]), ListedType::Directory);
     EXPECT_EQ(IsDirectoryFollowingLinks(At(L"tree\\link")), true);
 
     // Wine cannot remove a host link, so only what must never happen is checked here: the

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/workdir/DecisionWalk.h"
 
 namespace {
 
@@ -65,6 +66,32 @@ TEST(ItemDecision, KeepsOnlyAFileReadWholeWithItsEntrysChecksum) {
     EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dll", 0x1235u), ItemAction::Rewrite);
     EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dll"), ItemAction::Rewrite);
     EXPECT_EQ(decide.reads, 3);
+}
+
+// What the Win32 listing makes of reparse points, seen through the walk both the launcher and the
+// diff run: a folder carrying another tag (a cloud-file placeholder) is a folder, listed and
+// descended into like any other; only links are passed over unread.
+TEST(DecisionWalk, TreatsOnlySymbolicLinksAndJunctionsAsLinks) {
+    EXPECT_TRUE(IsLinkReparseTag(0xA000000C));
+    EXPECT_TRUE(IsLinkReparseTag(0xA0000003));
+    EXPECT_TRUE(IsLinkReparseTag(0));
+    EXPECT_FALSE(IsLinkReparseTag(0x9000001A));
+    EXPECT_FALSE(IsLinkReparseTag(0x80000013));
+
+    Decide decide;
+    const std::vector<ListedItem> listing = {
+        {"placeholder", L"Plugins", L"Plugins", true, IsLinkReparseTag(0x9000601A)},
+        {"placeholder/a.dll", L"Plugins\\a.dll", L"a.dll", false, false},
+        {"stray", L"stray.txt", L"stray.txt", false, false},
+    };
+    std::vector<ItemAction> actions;
+    ForEachItemDecision(listing, decide.entries, [&](const ListedItem&, const ItemDecision& d) {
+        actions.push_back(d.action);
+        return std::optional<LaunchFailure>{};
+    });
+    EXPECT_EQ(actions,
+              (std::vector<ItemAction>{ItemAction::Pass, ItemAction::Rewrite, ItemAction::Delete}));
+    EXPECT_EQ(decide.entries.count(L"Plugins\\a.dll"), 0u);
 }
 
 }  // namespace

@@ -15,10 +15,10 @@ using ProbeTest = TempFolderTest;
 
 std::vector<std::wstring> Names(const std::wstring& folder) {
     std::vector<ListedItem> items;
-    ListDirectory(folder, items);
+    ListDirectory(folder, L"", items);
     std::vector<std::wstring> names;
     for (const ListedItem& item : items) {
-        names.push_back(item.fullPath.substr(folder.size() + 1));
+        names.push_back(item.name);
     }
     std::sort(names.begin(), names.end());
     return names;

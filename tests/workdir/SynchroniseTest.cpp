@@ -17,6 +17,7 @@
 
 #include "Launcher/base/PathRules.h"
 #include "Launcher/payload/UnsafeRecords.h"
+#include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 #include "tests/support/AgedFile.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
@@ -29,13 +30,19 @@ void Add(PendingEntries& entries, const std::shared_ptr<PayloadEntry>& entry) {
     entries.emplace(entry->relativePath, entry);
 }
 
+// Synchronises folder and expects it to succeed.
+void Synchronise(const std::wstring& folder, PendingEntries& entries) {
+    const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(folder, entries);
+    EXPECT_FALSE(failure.has_value()) << (failure ? failure->path : L"");
+}
+
 TEST_F(SynchroniseTest, WritesEveryEntryIntoEmptyFolderAndKeepsThemPending) {
     PendingEntries entries;
     Add(entries, MakeEntry(L"", L"Nimbrel.exe", SeededBytes(1, 200000), 0));
     Add(entries, MakeEntry(L"Plugins", L"a.dll", SeededBytes(2, 65536), 1));
     Add(entries, MakeEntry(L"Modules\\Tools", L"t.dll", SeededBytes(3, 10), 2));
     Add(entries, MakeEntry(L"", L"empty.txt", {}, 3));
-    SynchroniseWorkingDirectory(Folder(), entries);
+    Synchronise(Folder(), entries);
     EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), SeededBytes(1, 200000));
     EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), SeededBytes(2, 65536));
     EXPECT_EQ(ReadFileBytes(At(L"Modules\\Tools\\t.dll")), SeededBytes(3, 10));
@@ -57,7 +64,7 @@ TEST_F(SynchroniseTest, LeavesRightFilesUntouchedAndNeverDecompressesThem) {
     Add(entries, exe);
     Add(entries, MakeEntry(L"Modules//Tools/", L"t.dll", SeededBytes(2, 777)));
     Add(entries, MakeEntry(L"", L"empty.txt", {}));
-    SynchroniseWorkingDirectory(Folder(), entries);
+    Synchronise(Folder(), entries);
     EXPECT_TRUE(entries.empty());
     EXPECT_TRUE(exe->content.empty());
     EXPECT_EQ(LastWriteTime(At(L"Nimbrel.exe")), aged);
@@ -71,7 +78,7 @@ TEST_F(SynchroniseTest, RewritesChangedFileAndReleasesItsEntry) {
     PendingEntries entries;
     const auto exe = MakeEntry(L"", L"Nimbrel.exe", SeededBytes(1, 3000));
     Add(entries, exe);
-    SynchroniseWorkingDirectory(Folder(), entries);
+    Synchronise(Folder(), entries);
     EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), SeededBytes(1, 3000));
     EXPECT_TRUE(entries.empty());
     EXPECT_EQ(exe.use_count(), 1);
@@ -93,7 +100,7 @@ TEST_F(SynchroniseTest, DeletesStraysAndSparesEveryConfigIni) {
     WriteFileBytes(At(L"Stray\\CONFIG.INI"), TextBytes("x"));
     PendingEntries entries;
     Add(entries, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
-    SynchroniseWorkingDirectory(Folder(), entries);
+    Synchronise(Folder(), entries);
 
     for (const wchar_t* gone : {L"stray.txt", L"readonly.txt", L"hidden.txt", L"Stray\\inside.txt",
                                 L"Plugins\\config.ini", L"Stray\\CONFIG.INI"}) {
@@ -114,7 +121,7 @@ TEST_F(SynchroniseTest, TreatsCaseDifferingPathAsStrayAndWritesEntryAgain) {
     PendingEntries entries;
     const auto entry = MakeEntry(L"Plugins", L"a.dll", TextBytes("a"));
     Add(entries, entry);
-    SynchroniseWorkingDirectory(Folder(), entries);
+    Synchronise(Folder(), entries);
     EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
     EXPECT_NE(LastWriteTime(At(L"Plugins\\a.dll")), aged);
     EXPECT_EQ(entries.size(), 1u);
@@ -126,7 +133,7 @@ TEST_F(SynchroniseTest, ReplacesDirectoryStandingWhereFileShouldBe) {
     WriteFileBytes(At(L"Nimbrel.exe\\sub\\x.txt"), TextBytes("x"));
     PendingEntries entries;
     Add(entries, MakeEntry(L"", L"Nimbrel.exe", TextBytes("exe")));
-    SynchroniseWorkingDirectory(Folder(), entries);
+    Synchronise(Folder(), entries);
     EXPECT_TRUE(IsFile(At(L"Nimbrel.exe")));
     EXPECT_EQ(ReadFileBytes(At(L"Nimbrel.exe")), TextBytes("exe"));
 }
@@ -142,7 +149,7 @@ TEST_F(SynchroniseTest, NeverDescendsIntoLinkedDirectory) {
     PendingEntries entries;
     Add(entries, MakeEntry(L"Linked", L"stray.txt", TextBytes("payload")));
     WriteFileBytes(At(L"work\\stray.txt"), TextBytes("x"));
-    SynchroniseWorkingDirectory(At(L"work"), entries);
+    Synchronise(At(L"work"), entries);
     EXPECT_FALSE(PathExists(At(L"work\\stray.txt")));
     EXPECT_TRUE(PathExists(At(L"work\\Linked")));
     EXPECT_EQ(ReadFileBytes(At(L"outside\\Config.ini")), TextBytes("keep"));
@@ -151,21 +158,19 @@ TEST_F(SynchroniseTest, NeverDescendsIntoLinkedDirectory) {
     EXPECT_TRUE(RemoveDirectoryLink(At(L"work\\Linked")));
 }
 
-// The stage the box shows (6 for a file that differs, 7 for a missing one) is checked end to end
-// (CorruptPayloadTest); here, that both ends are reports and that the differing file stays.
-TEST_F(SynchroniseTest, ReportsADamagedEntryWhetherItsFileIsMissingOrDiffers) {
+TEST_F(SynchroniseTest, GivesStageSixOrSevenForDamagedEntryAndKeepsTheDifferingFile) {
     const auto damaged = [] {
         auto entry = MakeEntry(L"", L"a.dll", TextBytes("right"), 4);
         entry->compressedCrc ^= 1;
         return entry;
     };
-    PendingEntries missing;
-    Add(missing, damaged());
-    EXPECT_EXIT(SynchroniseWorkingDirectory(Folder(), missing), testing::ExitedWithCode(-100), "");
+    const auto stageOf = [&](PendingEntries entries) {
+        const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(Folder(), entries);
+        return failure && failure->code ? StageErrorText(*failure->code) : std::wstring(L"none");
+    };
+    EXPECT_EQ(stageOf({{L"a.dll", damaged()}}), L"7.4.12");
     WriteFileBytes(At(L"a.dll"), TextBytes("wrong"));
-    PendingEntries changed;
-    Add(changed, damaged());
-    EXPECT_EXIT(SynchroniseWorkingDirectory(Folder(), changed), testing::ExitedWithCode(-100), "");
+    EXPECT_EQ(stageOf({{L"a.dll", damaged()}}), L"6.4.12");
     EXPECT_EQ(ReadFileBytes(At(L"a.dll")), TextBytes("wrong"));
 }
 
@@ -176,7 +181,10 @@ TEST_F(SynchroniseTest, NeverCountsUnreadableFileAsRight) {
     ASSERT_TRUE(held.Held());
     PendingEntries entries;
     Add(entries, MakeEntry(L"", L"empty.txt", {}));
-    EXPECT_EXIT(SynchroniseWorkingDirectory(Folder(), entries), testing::ExitedWithCode(-100), "");
+    const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(Folder(), entries);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->text, WriteFileFailedText);
+    EXPECT_EQ(failure->path, At(L"empty.txt"));
 }
 
 // Payloads with names drawn from a hostile alphabet, each against a folder holding Config.ini
@@ -200,9 +208,9 @@ std::uint32_t HostileSeed() {
 
 std::map<std::wstring, Bytes> Snapshot(const std::wstring& folder) {
     std::map<std::wstring, Bytes> items;
-    for (const ListedItem& item : ListTree(folder)) {
-        items[item.fullPath] =
-            item.isDirectory ? Bytes{1} : ReadFileBytes(item.fullPath).value_or(Bytes{2});
+    for (const ListedItem& item : ListTree(folder).items) {
+        items[item.fullPath.native()] =
+            item.isDirectory ? Bytes{1} : ReadFileBytes(item.fullPath.native()).value_or(Bytes{2});
     }
     return items;
 }
@@ -283,12 +291,8 @@ TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
     const auto besideBefore = Snapshot(beside);
     const bool unsafe = FirstUnsafeRecord(entries) != nullptr;
 
-    EXPECT_EXIT(
-        {
-            SynchroniseWorkingDirectory(work, entries);
-            std::exit(0);
-        },
-        [&](int code) { return code == -100 || (!unsafe && code == 0); }, "");
+    const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(work, entries);
+    EXPECT_TRUE(failure.has_value() || !unsafe);
     EXPECT_EQ(Snapshot(beside), besideBefore);
     if (unsafe) {
         EXPECT_EQ(Snapshot(work), before);

@@ -1,12 +1,13 @@
 // The writer against real folders: what it clears out of the way, what it leaves, and the
-// write-file-failed report (exit code -100) for a file it cannot open or a path that would leave
-// the working directory.
+// write-file-failed failure for a file it cannot open or a path that would leave the working
+// directory.
 #include "Launcher/workdir/WriteExtractedFile.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
@@ -17,7 +18,18 @@ using WriterTest = TempFolderTest;
 // Decompresses and writes one entry, as the synchronisation does.
 void Write(const std::wstring& folder, const std::shared_ptr<PayloadEntry>& entry) {
     ASSERT_EQ(entry->Decompress(), 0);
-    WriteExtractedFile(folder, entry);
+    EXPECT_FALSE(WriteExtractedFile(folder, entry).has_value());
+}
+
+// Writes a decompressed entry and gives the path of the write-file-failed failure, or nothing.
+std::optional<std::wstring> FailedPath(const std::wstring& folder,
+                                       const std::shared_ptr<PayloadEntry>& entry) {
+    const std::optional<LaunchFailure> failure = WriteExtractedFile(folder, entry);
+    if (!failure) {
+        return std::nullopt;
+    }
+    EXPECT_EQ(failure->text, WriteFileFailedText);
+    return failure->path;
 }
 
 TEST_F(WriterTest, WritesIntoWorkingDirectoryAndTwoLevelFolders) {
@@ -77,7 +89,7 @@ TEST_F(WriterTest, ReportsFileHeldOpenWithoutSharing) {
     ASSERT_TRUE(held.Held());
     const auto entry = MakeEntry(L"", L"held.dll", TextBytes("new"));
     ASSERT_EQ(entry->Decompress(), 0);
-    EXPECT_EXIT(WriteExtractedFile(Folder(), entry), testing::ExitedWithCode(-100), "");
+    EXPECT_EQ(FailedPath(Folder(), entry), At(L"held.dll"));
     held.Release();
     EXPECT_EQ(ReadFileBytes(At(L"held.dll")), TextBytes("old"));
 }
@@ -96,16 +108,15 @@ TEST_F(WriterTest, ReportsPathsLeavingWorkingDirectoryAndWritesNothing) {
     for (const Case& c : cases) {
         const auto entry = MakeEntry(c.folder, c.name, TextBytes("escaped"));
         ASSERT_EQ(entry->Decompress(), 0);
-        EXPECT_EXIT(WriteExtractedFile(work, entry), testing::ExitedWithCode(-100), "")
-            << c.folder << L" | " << c.name;
+        EXPECT_TRUE(FailedPath(work, entry).has_value()) << c.folder << L" | " << c.name;
         EXPECT_FALSE(PathExists(At(L"outside.txt"))) << c.folder << L" | " << c.name;
     }
     const std::wstring absolute = At(L"absolute.txt");
     const auto entry = MakeEntry(L"", absolute, TextBytes("escaped"));
     ASSERT_EQ(entry->Decompress(), 0);
-    EXPECT_EXIT(WriteExtractedFile(work, entry), testing::ExitedWithCode(-100), "");
+    EXPECT_TRUE(FailedPath(work, entry).has_value());
     EXPECT_FALSE(PathExists(absolute));
-    EXPECT_EQ(ListTree(work).size(), 0u);
+    EXPECT_TRUE(ListTree(work).items.empty());
 }
 
 }  // namespace

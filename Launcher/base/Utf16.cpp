@@ -1,6 +1,6 @@
 // UTF-8 and UTF-16 by hand: the standard conversion facets are deprecated, and the rules are
 // short. Strict on input (a name that does not decode is refused), lenient on output.
-#include "Packer/Utf16.h"
+#include "Launcher/base/Utf16.h"
 
 #include <cstdint>
 
