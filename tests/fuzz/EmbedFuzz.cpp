@@ -35,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> manifest(8 + knobs % 7, 0x4D);
     const std::vector<std::uint8_t> blob(4 + std::size_t{knobs} * 1531, 0x42);
     const std::vector<IconImage> icon = {{16, 16, 0, 1, 32, std::vector<std::uint8_t>(68, 7)}};
-    EmbedChanges changes{manifest, blob};
+    EmbedChanges changes;
+    changes.manifest = manifest;
+    changes.blob = blob;
     if (knobs & 2) {
         changes.fileVersion = VersionNumber{1, 2, 3, knobs};
         changes.productVersion = VersionNumber{65535, 0, 0, 1};
