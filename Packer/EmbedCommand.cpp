@@ -40,7 +40,8 @@ constexpr const char* EmbedHelp =
     "The resource section is rebuilt from its resources in one fixed layout; the sections after\n"
     "it move, and the headers and PE checksum are set to match. The same inputs give the same\n"
     "bytes on every machine. OUT.exe is written under a temporary name and renamed into place;\n"
-    "it may not name LAUNCHER.exe, which is never changed. OUT.exe is not signed: sign it after.\n"
+    "it may not name LAUNCHER.exe, which is never changed; its folder is made if need be. OUT.exe\n"
+    "is not signed: sign it afterwards.\n"
     "\n"
     "  -o, --output OUT.exe       where to write the launcher\n"
     "  --file-version A.B.C.D     set the version block's file version and its FileVersion\n"
@@ -240,7 +241,16 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
             << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Rejected;
     }
-    if (!WriteFilesAtomically({{options.output, &output}}, error)) {
+    // The output's folder is made once everything has been checked, as a release script expects.
+    std::error_code folder;
+    if (options.output.has_parent_path()) {
+        std::filesystem::create_directories(options.output.parent_path(), folder);
+    }
+    if (folder) {
+        error = PathToUtf8(options.output.parent_path()) +
+                ": the folder cannot be made: " + folder.message();
+    }
+    if (folder || !WriteFilesAtomically({{options.output, &output}}, error)) {
         err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Usage;
     }
