@@ -3,6 +3,7 @@
 // launcher holding exactly the resources written, whose payload the packer's separate PE lookup
 // finds byte for byte. The input's last byte picks the payload's size (so the section grows and
 // shrinks across alignments), whether the versions are set and whether the icon is replaced.
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 

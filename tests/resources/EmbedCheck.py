@@ -401,7 +401,16 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
     print("signed: osslsigncode verify passed; nimbrel-pack check and list read the signed file")
 
     check_layout(big, args.launcher, "big.exe")
+    check_executable(args, big, icon=False)
     expect(run([args.pack, "check", big]).returncode == 0, "check of the 60 MB launcher failed")
+
+    # The launcher built without a payload, as check describes it.
+    manifest_id = int(defines["NIMBREL_PAYLOAD_MANIFEST_ID"])
+    if not any(k[:2] == (CheckExecutable.RT_RCDATA, manifest_id)
+               for k in resources(pefile.PE(args.launcher))):
+        said = run([args.pack, "check", args.launcher])
+        expect(said.returncode == 1 and "no payload" in said.stderr and "1.1.0" in said.stderr,
+               f"check of the launcher without a payload said: {said.stderr.strip()}")
     for name in ("full.exe", "big.exe"):
         print(f"pefile on {name}: {len(pefile.PE(os.path.join(args.work, name)).get_warnings())} "
               "warnings, checksum right, layout and resources as checked above")
