@@ -144,10 +144,20 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
     }
     index = *found;
     const PeSection& resources = image.sections[index];
+    const PeDirectory& relocations = image.directories[PeDirectoryIndex::BaseRelocation];
+    const auto relocationSection =
+        relocations.size != 0 ? SectionOfRva(image, relocations.rva) : std::nullopt;
     for (std::size_t i = index; i < image.sections.size(); ++i) {
         if (image.sections[i].characteristics & ExecutableSection) {
             error = "section " + image.sections[i].name + " holds code and lies in or after the " +
                     "resource section";
+            return false;
+        }
+        // A later section that no data directory points into is reached some other way, which
+        // moving it would break.
+        if (i > index && relocationSection != i) {
+            error = "section " + image.sections[i].name + " follows the resource section and " +
+                    "holds something other than the base relocations";
             return false;
         }
     }
