@@ -14,7 +14,10 @@
 // Runs the command on the arguments after its name; returns a PackExit code.
 int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// The zstd level pack uses unless told otherwise.
+// The zstd level pack and embed use unless told otherwise. Measured on a 20 MB, 40-file folder
+// (60% text, 40% random) on two cores: level 9 gives 11.86 MB in 0.24 s, level 19 11.73 MB in
+// 2-3 s, level 22 the same 11.73 MB in 3.6 s. Level 19 is the smallest launcher at a cost a
+// release build can afford.
 inline constexpr long DefaultPackLevel = 19;
 
 struct PackedFolder {
