@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/ManifestRecords.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadVerify.h"
@@ -17,7 +19,7 @@
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Launcher/base/Utf16.h"
+#include "Packer/RecordNotes.h"
 
 namespace {
 
@@ -32,20 +34,28 @@ constexpr const char* CheckHelp =
     "show, followed by a short name for the step that failed where the code carries one. A\n"
     "decompression failure is given with stage 7, as on a first start (the file is missing);\n"
     "a start that finds the file with other content would show stage 6 instead. A record whose\n"
-    "path a start refuses (an element such as \".\", \"Config.ini.\", a device name or a control\n"
-    "character) and two records that differ only in letter case are failures too.\n"
+    "path a start refuses (an element such as \".\", \"" NIMBREL_SPARED_FILE_NAME
+    ".\", a device name or a control\n"
+    "character) and two records that differ only in letter case are failures too. A record\n"
+    "path longer than 200 UTF-16 code units draws a warning; each " NIMBREL_SPARED_FILE_NAME
+    " a note (a start\n"
+    "writes it only where the user has none).\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
 
-// Finds the two records of lowest index whose paths are the same file on Windows but differ in
-// letter case.
-std::optional<std::pair<const PayloadEntry*, const PayloadEntry*>> CaseTwins(
-    const PendingEntries& entries) {
+std::vector<const PayloadEntry*> InIndexOrder(const PendingEntries& entries) {
     std::vector<const PayloadEntry*> ordered;
     for (const auto& [path, entry] : entries) {
         ordered.push_back(entry.get());
     }
     std::sort(ordered.begin(), ordered.end(),
               [](const PayloadEntry* a, const PayloadEntry* b) { return a->index < b->index; });
+    return ordered;
+}
+
+// Finds the two records of lowest index whose paths are the same file on Windows but differ in
+// letter case.
+std::optional<std::pair<const PayloadEntry*, const PayloadEntry*>> CaseTwins(
+    const std::vector<const PayloadEntry*>& ordered) {
     std::map<std::wstring, const PayloadEntry*> byFolded;
     for (const PayloadEntry* entry : ordered) {
         std::wstring folded;
@@ -78,13 +88,24 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
                "box\n";
         return PackExit::Rejected;
     }
-    if (const auto twins = CaseTwins(entries)) {
+    const std::vector<const PayloadEntry*> ordered = InIndexOrder(entries);
+    if (const auto twins = CaseTwins(ordered)) {
         err << prefix << "records " << twins->first->index << " ("
             << PrintableUtf8(twins->first->relativePath) << ") and " << twins->second->index << " ("
             << PrintableUtf8(twins->second->relativePath)
             << ") differ only in letter case; Windows keeps one file for both, which every start "
                "rewrites\n";
         return PackExit::Rejected;
+    }
+    for (const PayloadEntry* entry : ordered) {
+        const std::string shown = "record " + std::to_string(entry->index) + " (" +
+                                  PrintableUtf8(entry->relativePath) + "): ";
+        if (const std::string warning = RecordWarning(entry->relativePath); !warning.empty()) {
+            err << prefix << "warning: " << shown << warning << "\n";
+        }
+        if (const std::string_view note = RecordNote(entry->name); !note.empty()) {
+            err << prefix << "note: " << shown << note << "\n";
+        }
     }
     // In manifest order, decompress the record a start files for each path: the first with it.
     // Every record parsed above, so the walk reads them all.

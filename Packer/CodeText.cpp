@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "Launcher/report/FatalText.h"
 #include "Launcher/base/Utf16.h"
+#include "Launcher/report/FatalText.h"
 
 std::string Hex32(std::uint32_t value) {
     char text[11];

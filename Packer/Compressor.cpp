@@ -13,9 +13,9 @@
 #include <mutex>
 #include <thread>
 
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadFormat.h"
-#include "Launcher/base/Utf16.h"
 
 namespace {
 

@@ -2,11 +2,12 @@
 // as a start would, because a start with a corrupt payload changes nothing.
 #include "Packer/DiffCommand.h"
 
+#include "Launcher/base/SharedNames.h"
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadVerify.h"
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Launcher/base/Utf16.h"
 #include "Packer/WorkFolderDiff.h"
 
 namespace {
@@ -21,12 +22,15 @@ constexpr const char* DiffHelp =
     "  rewrite  it differs from its record, or cannot be read whole, and would be written\n"
     "           again\n"
     "  delete   no record has its path: a stray, removed\n"
-    "  spare    it is named exactly \"Config.ini\" (any folder, case-sensitive) and stays\n"
+    "  spare    it is named exactly \"" NIMBREL_SPARED_FILE_NAME
+    "\" (any folder, case-sensitive) and stays;\n"
+    "           a record of that path is a default, written only where the user has none\n"
     "  write    a record whose file is missing would be written (a directory standing in its\n"
     "           place would be removed first)\n"
     "Paths compare element by element, case-sensitively, with / and \\ alike, as a start\n"
     "compares them. Directories are never deleted, nor is an item whose type cannot be read\n"
-    "(it gets no line). Within a folder, items are reported in name order.\n"
+    "(it gets no line). Items come in the launcher's listing order: the enumeration's order\n"
+    "on Windows, name order on other hosts.\n"
     "exit codes: 0 reported; 1 the payload is corrupt (a start would stop before DIR);\n"
     "2 bad command line or unreadable file.\n";
 

@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadFormat.h"
 #include "Packer/FileKind.h"
-#include "Launcher/base/Utf16.h"
 
 namespace {
 

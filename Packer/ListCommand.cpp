@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/LittleEndian.h"
 #include "Launcher/payload/ManifestRecords.h"
@@ -15,7 +16,6 @@
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
-#include "Launcher/base/Utf16.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Packer/PackTool.h"
 #include "Launcher/base/Utf16.h"
+#include "Packer/PackTool.h"
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {

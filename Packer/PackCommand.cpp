@@ -12,13 +12,14 @@
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/SharedNames.h"
+#include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
 #include "Packer/CommandLine.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadBuilder.h"
-#include "Launcher/base/Utf16.h"
+#include "Packer/RecordNotes.h"
 
 namespace {
 
@@ -33,9 +34,13 @@ constexpr const char* PackHelp =
     "\n"
     "Refused, naming the item, with nothing written: symbolic links and junctions, special\n"
     "files (FIFOs, sockets, devices), files of 2 GiB or more, names that cannot be a Windows\n"
-    "file name (separators, drive colons, \"..\", reserved device names, a trailing dot or\n"
-    "space, names that are not UTF-8), paths that differ only in letter case, and a folder\n"
-    "without files. Folders more than two levels deep and empty folders only draw a warning.\n"
+    "file name (separators, drive colons, \"..\", device names such as CON, COM1 or CONOUT$,\n"
+    "superscript digits included, a trailing dot or space, more than 255 UTF-16 code units,\n"
+    "names that are not UTF-8), paths that differ only in letter case, and a folder without\n"
+    "files.\n"
+    "Folders more than two levels deep, empty folders and paths longer than 200 UTF-16 code\n"
+    "units only draw a warning. Each " NIMBREL_SPARED_FILE_NAME " draws a note: a start writes it only where the\n"
+    "user has none.\n"
     "\n"
     "  --manifest FILE  where to write the manifest resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) ")\n"
     "  --blob FILE      where to write the blob resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) ")\n"
@@ -125,9 +130,13 @@ bool ReportScan(std::string_view command, const FolderScan& scan, std::ostream& 
         err << "nimbrel-pack " << command << ": warning: " << warning << "\n";
     }
     for (const auto& file : scan.files) {
-        if (file.name == SharedName::SparedFile) {
-            err << "nimbrel-pack " << command << ": warning: " << PathToUtf8(file.path)
-                << ": a start overwrites the user's Config.ini with this file every time\n";
+        if (const std::string warning = RecordWarning(file.relativePath); !warning.empty()) {
+            err << "nimbrel-pack " << command << ": warning: " << PathToUtf8(file.path) << ": "
+                << warning << "\n";
+        }
+        if (const std::string_view note = RecordNote(file.name); !note.empty()) {
+            err << "nimbrel-pack " << command << ": note: " << PathToUtf8(file.path) << ": " << note
+                << "\n";
         }
     }
     if (scan.problems.empty()) {

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadFormat.h"
 #include "Packer/PeResources.h"
-#include "Launcher/base/Utf16.h"
 
 namespace {
 

@@ -4,10 +4,12 @@
 #include "Packer/WorkFolderDiff.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/payload/UnsafeRecords.h"
+#include "Launcher/base/SharedNames.h"
 #include "Launcher/base/Utf16.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/workdir/DecisionWalk.h"
 
 namespace {
@@ -77,7 +79,13 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
     for (const PayloadEntry* entry : remaining) {
         const std::filesystem::path target = OnDisk(dir, entry->relativePath);
         const bool folderInTheWay = IsDirectoryFollowingLinks(target) == true;
-        diff.rows.push_back({folderInTheWay ? DiffAction::WriteReplacingFolder : DiffAction::Write,
+        // The payload's settings file is a default, never written over anything at its path.
+        std::error_code error;
+        const bool spared = entry->name == SharedName::SparedFile &&
+                            std::filesystem::exists(std::filesystem::symlink_status(target, error));
+        diff.rows.push_back({spared           ? DiffAction::Spare
+                             : folderInTheWay ? DiffAction::WriteReplacingFolder
+                                              : DiffAction::Write,
                              entry->relativePath, entry->index});
     }
     return diff;

@@ -11,18 +11,18 @@
 #include "Launcher/payload/PendingEntries.h"
 
 enum class DiffAction {
-    Keep,                  // the file has the entry's checksum; left alone
-    Rewrite,               // the file differs or cannot be read whole; written again
-    Delete,                // no entry has this path; removed as a stray
-    Spare,                 // a "Config.ini" at any depth; left alone
-    Write,                 // the entry's file is missing; written
+    Keep,     // the file has the entry's checksum; left alone
+    Rewrite,  // the file differs or cannot be read whole; written again
+    Delete,   // no entry has this path; removed as a stray
+    Spare,    // the settings file, at any depth; left alone, the payload's own unwritten
+    Write,    // the entry's file is missing; written
     WriteReplacingFolder,  // a directory stands where the file belongs; removed, then written
 };
 
 struct DiffRow {
     DiffAction action = DiffAction::Keep;
     std::wstring relativePath;  // UTF-16, elements joined with backslashes
-    std::int32_t index = -1;    // the entry's record index; -1 for strays and spared files
+    std::int32_t index = -1;    // the entry's record index; -1 for strays and the user's own
 };
 
 struct FolderDiff {
@@ -30,9 +30,9 @@ struct FolderDiff {
     std::vector<std::string> notes;  // listing that stopped early, paths outside the folder
 };
 
-// Compares dir with entries as a start would. Within a folder, items are taken in name order so
-// that the report is stable (a launcher takes them in the platform's order; only which files
-// are written or deleted matters). Never writes, renames or deletes anything.
+// Compares dir with entries as a start would, on the launcher's own listing and walk (whose order
+// is the enumeration's on Windows and name order elsewhere; only which files are written or
+// deleted matters). Never writes, renames or deletes anything.
 FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntries& entries);
 
 // Gives the word a report uses for action ("keep", "rewrite", ...).

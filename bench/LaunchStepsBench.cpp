@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "BenchTable.h"
-#include "StepFloors.h"
+#include "Launcher/base/PathRules.h"
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadVerify.h"
+#include "Launcher/workdir/CandidateDirectories.h"
 #include "Launcher/workdir/FileChecksum.h"
 #include "Launcher/workdir/FileSystem.h"
-#include "Launcher/workdir/CandidateDirectories.h"
-#include "Launcher/base/PathRules.h"
 #include "Launcher/workdir/SelectWorkingDirectory.h"
 #include "Launcher/workdir/Synchronise.h"
+#include "StepFloors.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <set>
 
-#include "Launcher/payload/Crc32c.h"
 #include "Launcher/base/PathRules.h"
+#include "Launcher/payload/Crc32c.h"
 
 namespace {
 

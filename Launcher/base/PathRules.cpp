@@ -201,18 +201,20 @@ bool IsAsciiNoCase(std::wstring_view text, std::wstring_view upper) {
 }
 
 // Windows opens the device, not a file, for these names with any extension; spaces before the
-// extension do not change that.
+// extension do not change that. Windows counts the Latin-1 superscripts 1, 2 and 3 as digits of
+// COM and LPT names, and CreateFileW opens the console for CONIN$ and CONOUT$.
 bool IsDeviceName(std::wstring_view element) {
     std::wstring_view base = element.substr(0, element.find(L'.'));
     while (!base.empty() && base.back() == L' ') {
         base.remove_suffix(1);
     }
-    for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+    for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
         if (IsAsciiNoCase(base, device)) {
             return true;
         }
     }
-    if (base.size() == 4 && base[3] >= L'1' && base[3] <= L'9') {
+    if (base.size() == 4 && ((base[3] >= L'1' && base[3] <= L'9') || base[3] == L'\u00B9' ||
+                             base[3] == L'\u00B2' || base[3] == L'\u00B3')) {
         return IsAsciiNoCase(base.substr(0, 3), L"COM") || IsAsciiNoCase(base.substr(0, 3), L"LPT");
     }
     return false;
@@ -241,6 +243,9 @@ bool HasUnpairedSurrogate(std::wstring_view element) {
 std::string_view UnsafePathElementReason(std::wstring_view element) {
     if (element.empty()) {
         return "is empty";
+    }
+    if (element.size() > LongestPathElement) {
+        return "is longer than 255 UTF-16 code units, which no Windows file system keeps";
     }
     if (element.find_first_not_of(L". ") == std::wstring_view::npos) {
         return "is made of dots and spaces only";

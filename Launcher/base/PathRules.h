@@ -52,12 +52,16 @@ std::wstring_view FinalPathElement(std::wstring_view path);
 // empty elements. The views point into path.
 std::vector<std::wstring_view> PathElements(std::wstring_view path);
 
+// The longest element, in UTF-16 code units, that Windows file systems keep.
+inline constexpr std::size_t LongestPathElement = 255;
+
 // Gives why one element of a payload record's path cannot safely be created below the working
 // folder, as a predicate ("is a reserved Windows device name"), or an empty text when it can. An
-// element must be non-empty, not only dots and spaces, not end in a dot or a space (Windows drops
-// those: "Config.ini." is "Config.ini"), hold no code unit below 0x20 and none of
-// < > : " / \ | ? *, not be a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, any case, with or
-// without an extension), and be valid UTF-16.
+// element must be 1 to 255 code units long, not only dots and spaces, not end in a dot or a space
+// (Windows drops those: "a.ini." is "a.ini"), hold no code unit below 0x20 and none of
+// < > : " / \ | ? *, not be a device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM and LPT
+// with a digit 1-9 or a superscript 1-3, any case, with or without an extension), and be valid
+// UTF-16.
 std::string_view UnsafePathElementReason(std::wstring_view element);
 
 // Gives why a record's folder and name are unsafe ("the name ...", "a folder element ..."), or an

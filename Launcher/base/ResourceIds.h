@@ -18,7 +18,8 @@
 /* RT_MANIFEST: the application manifest. */
 #define NIMBREL_APP_MANIFEST_ID 1
 
-/* Spells an id as text in string literals, e.g. in help texts: NIMBREL_ID_TEXT(NIMBREL_VERSION_ID). */
+/* Spells an id as text in string literals, e.g. in help texts: NIMBREL_ID_TEXT(NIMBREL_VERSION_ID).
+ */
 #define NIMBREL_ID_TEXT_(id) #id
 #define NIMBREL_ID_TEXT(id) NIMBREL_ID_TEXT_(id)
 

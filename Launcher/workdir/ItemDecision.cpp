@@ -1,4 +1,5 @@
 // The order of the tests is the order of the walk's steps: type, spared name, lookup, checksum.
+// A payload's settings file is a default: the user's file at its path wins, whatever its content.
 // A file that cannot be read has no checksum and so never passes for right, not even for an
 // empty entry (whose checksum is 0).
 #include "Launcher/workdir/ItemDecision.h"
@@ -18,10 +19,10 @@ ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
     if (type != ListedType::File) {
         return {ItemAction::Pass, entries.end()};
     }
-    if (name == SharedName::SparedFile) {
-        return {ItemAction::Spare, entries.end()};
-    }
     const auto found = entries.find(relativePath);
+    if (name == SharedName::SparedFile) {
+        return {ItemAction::Spare, found};
+    }
     if (found == entries.end()) {
         return {ItemAction::Delete, found};
     }

@@ -19,8 +19,10 @@ enum class ListedType { File, Directory, Unknown };
 ListedType ListedTypeOf(std::optional<bool> isDirectory);
 
 enum class ItemAction {
-    Pass,     // a directory, or an item of unknown type (deleting it could reach a link's target)
-    Spare,    // named exactly "Config.ini" (letter case matters), in any folder: left alone
+    Pass,   // a directory, or an item of unknown type (deleting it could reach a link's target)
+    Spare,  // named exactly as the settings file (letter case matters), in any folder: left alone,
+            // and the payload's entry of that path, if any, is a default that is not written over
+            // it
     Delete,   // no pending entry has its path: a stray, removed
     Keep,     // its checksum on disk is its entry's: right, neither decompressed nor rewritten
     Rewrite,  // it differs from its entry or cannot be read whole: written again
@@ -28,15 +30,16 @@ enum class ItemAction {
 
 struct ItemDecision {
     ItemAction action = ItemAction::Pass;
-    PendingEntries::iterator entry;  // Keep and Rewrite: the entry with the item's path
+    PendingEntries::iterator entry;  // Keep, Rewrite and Spare: the entry with the item's path
 };
 
 // Gives the checksum of the item's file on disk, or nothing when it cannot be read whole.
 using ChecksumOnDisk = std::function<std::optional<std::uint32_t>()>;
 
 // Decides what happens to the listed item named name at relativePath below the working folder.
-// Asks checksumOnDisk only when a pending entry has the item's path. Leaves entries as they are:
-// the caller takes the entry out once it has acted on Keep or Rewrite.
+// Asks checksumOnDisk only when a pending entry has the item's path and the item is not spared.
+// Leaves entries as they are: the caller takes out the entry that a decision carries once it has
+// acted on it, so that a spared settings file's entry is never written.
 ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
                               const std::wstring& relativePath, PendingEntries& entries,
                               const ChecksumOnDisk& checksumOnDisk);

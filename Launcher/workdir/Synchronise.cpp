@@ -27,7 +27,7 @@ std::optional<LaunchFailure> DecompressAndWrite(const std::wstring& workingDirec
 
 std::optional<LaunchFailure> SynchroniseWorkingDirectory(const std::wstring& workingDirectory,
                                                          PendingEntries& entries) {
-    // An unsafe record path could name the folder itself, a Config.ini or a device: the payload
+    // An unsafe record path could name the folder itself, a settings file or a device: the payload
     // is refused before anything in the folder is listed or changed.
     if (const PayloadEntry* first = FirstUnsafeRecord(entries)) {
         return PathFailure(WriteFileFailedText,

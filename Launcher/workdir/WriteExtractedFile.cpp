@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "Launcher/base/PathRules.h"
+#include "Launcher/base/SharedNames.h"
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 
@@ -46,6 +47,12 @@ std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirec
     const std::wstring fullPath = JoinPath(folderDirectory, entry->name);
     if (!UnsafeRecordPathReason(entry->folder, entry->name).empty()) {
         return PathFailure(WriteFileFailedText, fullPath);
+    }
+    // A payload's settings file is a default: never written over what stands at its path, even
+    // where the walk did not reach the user's file (a listing that stopped early, a folder
+    // spelled in another letter case).
+    if (entry->name == SharedName::SparedFile && PathExists(fullPath)) {
+        return std::nullopt;
     }
 
     try {

@@ -10,8 +10,10 @@
 
 // Writes entry's content to workingDirectory / folder / name, first removing a non-directory
 // that stands where a folder of the chain should be and whatever stands at the file's place
-// (read-only files and whole trees included). Gives nothing once every byte is written; when the
-// file cannot be opened, written or closed, or folder and name would lead outside
-// workingDirectory, gives the write-file-failed failure with the full path.
+// (read-only files and whole trees included). A settings file (SharedName::SparedFile) is a
+// default: it is written only where nothing stands at its path. Gives nothing once every byte is
+// written (or the default was left alone); when the file cannot be opened, written or closed, or
+// folder and name would lead outside workingDirectory, gives the write-file-failed failure with the
+// full path.
 std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirectory,
                                                 const std::shared_ptr<PayloadEntry>& entry);

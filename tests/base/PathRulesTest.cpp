@@ -8,6 +8,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "tests/support/WindowsNameOracle.h"
+
 #ifdef _WIN32
 #include <filesystem>
 #endif
@@ -149,36 +151,71 @@ TEST(PathRelative, IsEmptyOutsideBase) {
 }
 
 // The record path rule refuses every element that Windows would resolve to something other than
-// a plain name below the folder: the folder itself, a parent, a renamed file, a device.
+// a plain name below the folder: the folder itself, a parent, a renamed file, a device. Each name
+// is also put to the oracle written from Windows' documentation, which must agree.
 TEST(RecordPath, RefusesElementsWindowsWouldNotKeepAsWritten) {
     const std::wstring nul(1, L'\0');
     const std::wstring lone(1, static_cast<wchar_t>(0xD800));
-    for (const std::wstring& name :
-         {std::wstring(), std::wstring(L"."), std::wstring(L".."), std::wstring(L". ."),
-          std::wstring(L"Config.ini."), std::wstring(L"trail "), nul, std::wstring(L"a\x01"),
-          std::wstring(L"a\\b"), std::wstring(L"a/b"), std::wstring(L"C:x"), std::wstring(L"a|b"),
-          std::wstring(L"a?"), std::wstring(L"NUL"), std::wstring(L"con.txt"),
-          std::wstring(L"Lpt9.log"), std::wstring(L"aux .ini"), L"a" + lone,
-          lone + L"\xDC00\xDC00"}) {
+    for (const std::wstring& name : {std::wstring(),
+                                     std::wstring(L"."),
+                                     std::wstring(L".."),
+                                     std::wstring(L". ."),
+                                     std::wstring(L"Config.ini."),
+                                     std::wstring(L"trail "),
+                                     nul,
+                                     std::wstring(L"a\x01"),
+                                     std::wstring(L"a\\b"),
+                                     std::wstring(L"a/b"),
+                                     std::wstring(L"C:x"),
+                                     std::wstring(L"a|b"),
+                                     std::wstring(L"a?"),
+                                     std::wstring(L"NUL"),
+                                     std::wstring(L"con.txt"),
+                                     std::wstring(L"Lpt9.log"),
+                                     std::wstring(L"aux .ini"),
+                                     L"a" + lone,
+                                     lone + L"\xDC00\xDC00",
+                                     std::wstring(L"COM\u00B9"),
+                                     std::wstring(L"com\u00B2.dll"),
+                                     std::wstring(L"LPT\u00B3 .txt"),
+                                     std::wstring(L"lpt\u00B9.tar.gz"),
+                                     std::wstring(L"CONIN$"),
+                                     std::wstring(L"conin$.txt"),
+                                     std::wstring(L"CONOUT$.log"),
+                                     std::wstring(L"ConOut$ .x"),
+                                     std::wstring(LongestPathElement + 1, L'n')}) {
+        EXPECT_FALSE(WindowsKeepsName(name)) << static_cast<int>(name.size());
         EXPECT_NE(UnsafeRecordPathReason(L"", name), "") << static_cast<int>(name.size());
         EXPECT_NE(UnsafeRecordPathReason(L"Plugins", name), "");
     }
-    for (const wchar_t* folder : {L"\\abs", L"/abs", L"a\\.", L"a\\..\\b", L"C:", L"a\\COM1"}) {
+    for (const std::wstring folder : {L"\\abs", L"/abs", L"a\\.", L"a\\..\\b", L"C:", L"a\\COM1",
+                                      L"lpt\u00B3.d", L"a\\CONIN$"}) {
+        EXPECT_FALSE(WindowsKeepsRecordPath(folder, L"x.dll")) << folder;
         EXPECT_NE(UnsafeRecordPathReason(folder, L"x.dll"), "") << folder;
     }
     EXPECT_EQ(UnsafeRecordPathReason(L"a\\.", L"x"),
               "a folder element is made of dots and spaces only");
     EXPECT_EQ(UnsafeRecordPathReason(L"", L"Config.ini."),
               "the name ends in a dot or a space, which Windows drops");
+    EXPECT_EQ(UnsafeRecordPathReason(L"lpt\u00B3.d", L"x.dll"),
+              "a folder element is a reserved Windows device name");
+    EXPECT_EQ(UnsafeRecordPathReason(L"a", std::wstring(256, L'n')),
+              "the name is longer than 255 UTF-16 code units, which no Windows file system keeps");
 }
 
-TEST(RecordPath, AcceptsOrdinaryNamesAndFolders) {
-    for (const wchar_t* name : {L"Nimbrel.exe", L"COM10", L"CONFIG", L".hidden", L"..a",
-                                L"\u00E9t\u00E9", L"\xD83D\xDE00.txt"}) {
+TEST(RecordPath, AcceptsOrdinaryNamesAndNearMisses) {
+    for (const std::wstring name :
+         {L"Nimbrel.exe", L"COM10", L"CONFIG", L".hidden", L"..a", L"\u00E9t\u00E9",
+          L"\xD83D\xDE00.txt", L"LPT\u00B90", L"CONIN", L"CONOUT", L"\u0108on", L"falcon.dll",
+          L"COM\u2074", L"nul-device.txt", L"CON$"}) {
+        EXPECT_TRUE(WindowsKeepsName(name)) << name;
         EXPECT_EQ(UnsafeRecordPathReason(L"", name), "") << name;
     }
-    for (const wchar_t* folder : {L"", L"a", L"a\\b", L"a/b", L"a\\\\b\\", L"plugins\\Weather"}) {
-        EXPECT_EQ(UnsafeRecordPathReason(folder, L"x.dll"), "") << folder;
+    const std::wstring longest(LongestPathElement, L'n');
+    for (const std::wstring folder :
+         {L"", L"a", L"a\\b", L"a/b", L"a\\\\b\\", L"plugins\\Weather", longest.c_str()}) {
+        EXPECT_TRUE(WindowsKeepsRecordPath(folder, longest)) << folder;
+        EXPECT_EQ(UnsafeRecordPathReason(folder, longest), "") << folder;
     }
 }
 

@@ -1,8 +1,8 @@
-// nimbrel-pack diff held against a real start: the same damaged working folder is first diffed
-// and then synchronised by the full launcher, and each file's predicted line must be what the
-// start did to it. The packer runs as its Windows build under the same Wine, so that a file held
-// open against reading is unreadable to both. What the start did is read from the folder before
-// and after: every file's bytes and last-write time, all aged beforehand so that a rewrite shows.
+// nimbrel-pack diff held against a real start: the same working folder is first diffed and then
+// synchronised by a launcher, and each file's predicted line must be what the start did to it. The
+// packer runs as its Windows build under the same Wine, so that a file held open against reading is
+// unreadable to both. What the start did is read from the folder before and after: every file's
+// bytes and last-write time, all aged beforehand so that a rewrite shows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -86,10 +86,10 @@ std::map<std::wstring, std::string> Predictions(const std::string& report) {
     return rows;
 }
 
-// What the start did to each file, in the diff's words, from the folder before and after it.
+// What the start did to each file, in the diff's words, from the folder before and after it: a
+// file left as it was is kept, or spared when it is a Config.ini.
 std::map<std::wstring, std::string> Outcomes(const std::map<std::wstring, FileState>& before,
                                              const std::map<std::wstring, FileState>& after) {
-    const auto payload = FolderSnapshot(PayloadSource());
     std::map<std::wstring, std::string> outcomes;
     for (const auto& [path, state] : before) {
         const auto now = after.find(path);
@@ -98,7 +98,7 @@ std::map<std::wstring, std::string> Outcomes(const std::map<std::wstring, FileSt
         } else if (now->second.bytes != state.bytes || now->second.written != state.written) {
             outcomes[path] = "rewrite";
         } else {
-            outcomes[path] = payload.count(path) != 0 ? "keep" : "spare";
+            outcomes[path] = fs::path(path).filename() == L"Config.ini" ? "spare" : "keep";
         }
     }
     for (const auto& [path, state] : after) {
@@ -109,16 +109,52 @@ std::map<std::wstring, std::string> Outcomes(const std::map<std::wstring, FileSt
     return outcomes;
 }
 
-TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
-    const fs::path folder = UserWorkingDirectory();
+// Starts the case's launcher, whose sample application ends by itself; tells whether both ended
+// well.
+bool StartAndWait(const std::wstring& caseName) {
     const std::wstring log = TestProgramDirectory() + L"\\sample-diff.log";
     LaunchOptions options;
     options.currentDirectory = TestProgramDirectory();
     options.environment = {{L"NIMBREL_SAMPLE_LOG", log}, {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"300"}};
-    RemoveTree(folder.wstring());
     DeleteFileW(log.c_str());
-    ASSERT_EQ(RunLauncher(CaseLauncher(L"full"), options).exitCode, 0);
-    ASSERT_TRUE(WaitForSampleExit(log, 10000));
+    const LaunchResult start = RunLauncher(CaseLauncher(caseName), options);
+    EXPECT_EQ(start.exitCode, 0) << fs::path(start.boxText).string();
+    const bool ended = start.exitCode == 0 && WaitForSampleExit(log, 10000);
+    DeleteFileW(log.c_str());
+    return ended;
+}
+
+struct DiffAndStart {
+    std::map<std::wstring, std::string> predicted;  // the diff's line for each path
+    std::map<std::wstring, std::string> outcomes;   // what the start did to each path
+    std::string report;
+};
+
+// Diffs folder against the case's launcher, then starts it. A file named held is kept open
+// against reading from after the folder is read until the start has ended.
+DiffAndStart DiffThenStart(const std::wstring& caseName, const fs::path& folder,
+                           const fs::path& held = {}) {
+    const auto before = Files(folder);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (!held.empty()) {
+        holder = CreateFileW((folder / held).c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(holder, INVALID_HANDLE_VALUE);
+    }
+    const auto [diffCode, report] =
+        RunPackTool(L"diff \"" + CaseLauncher(caseName) + L"\" \"" + folder.wstring() + L"\"");
+    EXPECT_EQ(diffCode, 0u) << report;
+    EXPECT_TRUE(StartAndWait(caseName));
+    if (holder != INVALID_HANDLE_VALUE) {
+        CloseHandle(holder);
+    }
+    return {Predictions(report), Outcomes(before, Files(folder)), report};
+}
+
+TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
+    const fs::path folder = UserWorkingDirectory();
+    RemoveTree(folder.wstring());
+    ASSERT_TRUE(StartAndWait(L"full"));
 
     WriteAll(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
@@ -132,25 +168,9 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
         AgeFile((folder / path).wstring());
     }
     SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
-    const auto before = Files(folder);
     // Right and empty, so that a checksum of 0 for a file that cannot be read would pass it.
-    HANDLE holder = CreateFileW((folder / L"empty.marker").c_str(), GENERIC_READ, FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-
-    const auto [diffCode, report] =
-        RunPackTool(L"diff \"" + CaseLauncher(L"full") + L"\" \"" + folder.wstring() + L"\"");
-    DeleteFileW(log.c_str());
-    const LaunchResult start = RunLauncher(CaseLauncher(L"full"), options);
-    const bool sampleEnded = start.exitCode == 0 && WaitForSampleExit(log, 10000);
-    CloseHandle(holder);
-    DeleteFileW(log.c_str());
-    ASSERT_EQ(diffCode, 0u) << report;
-    EXPECT_EQ(start.exitCode, 0) << fs::path(start.boxText).string();
-    EXPECT_TRUE(sampleEnded);
-
-    const auto predicted = Predictions(report);
-    EXPECT_EQ(predicted, Outcomes(before, Files(folder))) << report;
+    const DiffAndStart run = DiffThenStart(L"full", folder, L"empty.marker");
+    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     const std::map<std::wstring, std::string> cases = {
         {L"empty.marker", "rewrite"},
         {L"Nimbrel.Gui.dll", "rewrite"},
@@ -164,10 +184,48 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
         {L"LICENSE.txt", "keep"},
     };
     for (const auto& [path, action] : cases) {
-        const auto found = predicted.find(path);
-        EXPECT_TRUE(found != predicted.end() && found->second == action) << fs::path(path).string();
+        const auto found = run.predicted.find(path);
+        EXPECT_TRUE(found != run.predicted.end() && found->second == action)
+            << fs::path(path).string();
     }
     ExpectPayloadExtracted(folder);
+    RemoveTree(folder.wstring());
+}
+
+// A payload's Config.ini files are defaults: the first start writes both, a later start keeps
+// what the user made of them, and writes again only the one the user deleted. Before each start
+// the diff says so.
+TEST(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
+    using Rows = std::map<std::wstring, std::string>;
+    const fs::path folder = UserWorkingDirectory();
+    const fs::path defaults = fs::path(TestProgramDirectory()) / L"config-payload";
+    const fs::path inner = fs::path(L"Settings") / L"Config.ini";
+    RemoveTree(folder.wstring());
+    fs::create_directories(folder);
+
+    DiffAndStart run = DiffThenStart(L"config", folder);
+    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+    EXPECT_EQ(
+        run.predicted,
+        (Rows{{L"Nimbrel.exe", "write"}, {L"Config.ini", "write"}, {inner.wstring(), "write"}}));
+    EXPECT_EQ(ReadAll(folder / inner), ReadAll(defaults / inner));
+
+    WriteAll(folder / L"Config.ini", "[user]\r\n");
+    WriteAll(folder / inner, "[user settings]\r\n");
+    run = DiffThenStart(L"config", folder);
+    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+    EXPECT_EQ(
+        run.predicted,
+        (Rows{{L"Nimbrel.exe", "keep"}, {L"Config.ini", "spare"}, {inner.wstring(), "spare"}}));
+
+    fs::remove(folder / inner);
+    run = DiffThenStart(L"config", folder);
+    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+    EXPECT_EQ(
+        run.predicted,
+        (Rows{{L"Nimbrel.exe", "keep"}, {L"Config.ini", "spare"}, {inner.wstring(), "write"}}));
+    EXPECT_EQ(ReadAll(folder / L"Config.ini"), "[user]\r\n");
+    EXPECT_EQ(ReadAll(folder / inner), ReadAll(defaults / inner));
     RemoveTree(folder.wstring());
 }
 

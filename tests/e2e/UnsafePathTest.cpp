@@ -1,6 +1,6 @@
 // A payload with a record whose path Windows would resolve to something else (the folder itself,
-// a Config.ini, the folder holding the file) is refused whole before the working folder is
-// touched: one write-file-failed box naming that path, -100, and not one item changed, strays
+// a Config.ini, the folder holding the file, a device) is refused whole before the working folder
+// is touched: one write-file-failed box naming that path, -100, and not one item changed, strays
 // and a folder beside it included.
 #include <gtest/gtest.h>
 
@@ -56,17 +56,18 @@ TEST_P(UnsafePath, IsRefusedBeforeAnythingInTheFolderChanges) {
     EXPECT_EQ(FolderSnapshot(beside_), besideBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(Records, UnsafePath,
-                         ::testing::Values(UnsafeCase{L"dot-name", L"\\."},
-                                           UnsafeCase{L"config-trailing-dot", L"\\Config.ini."},
-                                           UnsafeCase{L"nul-name",
-                                                      L"\\Plugins\\" + std::wstring(1, L'\0')}),
-                         [](const auto& test) {
-                             std::string name;
-                             for (const wchar_t* c = test.param.caseName; *c != 0; ++c) {
-                                 name.push_back(*c == L'-' ? '_' : static_cast<char>(*c));
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Records, UnsafePath,
+    ::testing::Values(UnsafeCase{L"dot-name", L"\\."},
+                      UnsafeCase{L"config-trailing-dot", L"\\Config.ini."},
+                      UnsafeCase{L"nul-name", L"\\Plugins\\" + std::wstring(1, L'\0')},
+                      UnsafeCase{L"superscript-device-folder", L"\\lpt\u00B3.d\\x.dll"}),
+    [](const auto& test) {
+        std::string name;
+        for (const wchar_t* c = test.param.caseName; *c != 0; ++c) {
+            name.push_back(*c == L'-' ? '_' : static_cast<char>(*c));
+        }
+        return name;
+    });
 
 }  // namespace

@@ -86,13 +86,24 @@ TEST_F(PackFolder, RecordsAreSortedByRelativePath) {
     EXPECT_EQ(scan.files[1].name, L"mod.dll");
 }
 
-TEST_F(PackFolder, WarnsAboutDeepAndEmptyFoldersWithoutRefusing) {
+TEST_F(PackFolder, WarnsAboutDeepEmptyFoldersAndLongPathsAndNotesConfigIniWithoutRefusing) {
     WriteText(source() / "a" / "b" / "c" / "deep.txt", "x");
     std::filesystem::create_directories(source() / "hollow");
+    WriteText(source() / std::string(150, 'f') / std::string(44, 'n') / "x.dll", "201 units");
+    WriteText(source() / std::string(150, 'f') / std::string(43, 'n') / "x.dll", "200 units");
+    WriteText(source() / "Config.ini", "[default]");
+    WriteText(source() / "a" / "Config.ini", "[default]");
     const ToolRun run = Pack(source());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("3 levels deep"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("hollow: empty folder"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("nnn/x.dll: the path is 201 UTF-16 code units long"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("a/Config.ini: a default, written only where the user has none\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Occurrences(run.err, "code units long"), 1u) << run.err;
+    EXPECT_EQ(Occurrences(run.err, "note:"), 2u) << run.err;
     EXPECT_TRUE(std::filesystem::exists(blob()));
 }
 
@@ -159,6 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const auto& dir) { WriteText(dir / "C:evil.txt", "x"); }},
         Refusal{"ReservedName", "Sub/aux.txt: the name is a reserved Windows device name",
                 [](const auto& dir) { WriteText(dir / "Sub" / "aux.txt", "x"); }},
+        Refusal{"SuperscriptDevice", "lpt\xC2\xB3.d: the name is a reserved Windows device name",
+                [](const auto& dir) { WriteText(dir / "lpt\xC2\xB3.d" / "x.dll", "x"); }},
         Refusal{"TrailingDot", "dot.: the name ends in a dot",
                 [](const auto& dir) { WriteText(dir / "dot.", "x"); }},
         Refusal{"NotUtf8", "the name is not valid UTF-8",

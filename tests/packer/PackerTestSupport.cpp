@@ -54,6 +54,14 @@ ToolRun RunTool(const std::vector<std::string>& args) {
     return run;
 }
 
+std::size_t Occurrences(const std::string& text, const std::string& word) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 namespace {
 
 void Put16(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value) {

@@ -34,6 +34,9 @@ struct ToolRun {
 // Runs the tool's commands in this process.
 ToolRun RunTool(const std::vector<std::string>& args);
 
+// Counts the places where word begins in text.
+std::size_t Occurrences(const std::string& text, const std::string& word);
+
 struct PeResource {
     std::uint32_t id = 0;
     std::uint32_t language = 1033;

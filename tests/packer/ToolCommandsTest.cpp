@@ -116,7 +116,7 @@ TEST_F(ToolCommands, ChecksOnlyTheFirstRecordOfARepeatedPath) {
 }
 
 // What a start refuses or rewrites every time is a failed check, named by record and reason.
-TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwins) {
+TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwinsAndNotesWhatIsWorthAWord) {
     const auto check = [&](std::vector<PayloadRecord> records) {
         std::string error;
         for (PayloadRecord& record : records) {
@@ -133,6 +133,21 @@ TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwins) {
     EXPECT_NE(run.err.find("record 1 (Plugins\\nul.txt): the name is a reserved Windows device"),
               std::string::npos)
         << run.err;
+    run = check({{L"lpt\u00B3.d", L"x.dll", {}}});
+    EXPECT_NE(run.err.find("a folder element is a reserved Windows device name"), std::string::npos)
+        << run.err;
+    // Sound, but worth a word: a Config.ini is only a default; a long path may not fit.
+    run = check({{L"", L"Config.ini", {}},
+                 {std::wstring(150, L'f'), std::wstring(50, L'n') + L".dll", {}},
+                 {L"Sub", L"Config.ini", {}}});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("note: record 2 (Sub\\Config.ini): a default, written only where the "
+                           "user has none\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Occurrences(run.err, "note:"), 2u) << run.err;
+    EXPECT_NE(run.err.find("warning: record 1 (fff"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("the path is 205 UTF-16 code units long"), std::string::npos) << run.err;
     run = check({{L"Sub", L"A.dll", {}}, {L"a", L"b", {}}, {L"sub", L"a.DLL", {}}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("records 0 (Sub\\A.dll) and 2 (sub\\a.DLL) differ only in letter case"),

@@ -32,8 +32,9 @@ struct Decide {
                 ++reads;
                 return checksum;
             });
-        const bool hasEntry =
-            decision.action == ItemAction::Keep || decision.action == ItemAction::Rewrite;
+        const bool hasEntry = decision.action == ItemAction::Keep ||
+                              decision.action == ItemAction::Rewrite ||
+                              decision.action == ItemAction::Spare;
         EXPECT_TRUE(decision.entry == (hasEntry ? entries.find(relativePath) : entries.end()));
         EXPECT_EQ(entries.size(), 2u);
         return decision.action;
@@ -45,7 +46,8 @@ TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsAndSparesConfigIniUnread)
     EXPECT_EQ(decide(ListedType::Directory, L"Plugins\\a.dll"), ItemAction::Pass);
     EXPECT_EQ(decide(ListedType::Unknown, L"Plugins\\a.dll"), ItemAction::Pass);
     EXPECT_EQ(decide(ListedType::File, L"Config.ini"), ItemAction::Spare);
-    // Spared even where the payload has a file of that path.
+    // Spared even where the payload has a file of that path, whose entry the decision carries so
+    // that the caller strikes it: the payload's Config.ini is only a default.
     EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini", 0u), ItemAction::Spare);
     EXPECT_EQ(decide.reads, 0);
     EXPECT_EQ(ListedTypeOf(std::nullopt), ListedType::Unknown);

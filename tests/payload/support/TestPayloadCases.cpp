@@ -114,8 +114,8 @@ TestPayloadCase BadContentCrc() {
 }
 
 // A sound payload with one record, at index 2, whose path a start must refuse before it touches
-// the working folder: Windows would resolve it to the folder itself, to Config.ini, or to the
-// folder holding it.
+// the working folder: Windows would resolve it to the folder itself, to Config.ini, to the
+// folder holding it, or to a device.
 TestPayloadCase UnsafePath(std::string_view name, std::string_view description, std::wstring folder,
                            std::wstring fileName) {
     std::vector<TestFile> files = GoodFiles();
@@ -142,7 +142,9 @@ std::vector<TestPayloadCase> BuildTestPayloadCases() {
         UnsafePath("dot-name", "record 2 is named \".\" in no folder", L"", L"."),
         UnsafePath("config-trailing-dot", "record 2 is named \"Config.ini.\"", L"", L"Config.ini."),
         UnsafePath("nul-name", "record 2 is named by one NUL in folder Plugins", L"Plugins",
-                   std::wstring(1, L'\0'))};
+                   std::wstring(1, L'\0')),
+        UnsafePath("superscript-device-folder", "record 2 lies in folder \"lpt\xC2\xB3.d\"",
+                   L"lpt\u00B3.d", L"x.dll")};
 }
 
 std::string FormatStageError(const StageError& error) {
