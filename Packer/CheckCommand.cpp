@@ -72,23 +72,17 @@ std::optional<std::pair<const PayloadEntry*, const PayloadEntry*>> CaseTwins(
 
 }  // namespace
 
-int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CommandLine line;
-    LoadedPayload payload;
-    if (const auto done =
-            OpenPayloadCommand("check", CheckHelp, args, 0, true, line, payload, out, err)) {
-        return *done;
-    }
-
+int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTotals& totals,
+                 std::ostream& err) {
+    const std::string prefix = "nimbrel-pack " + std::string(command) + ": ";
     PendingEntries entries;
-    if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
-        err << "nimbrel-pack check: corrupt payload; a launcher shows error code "
+    if (const auto failure = VerifyAndParsePayload(views, entries)) {
+        err << prefix << "corrupt payload; a launcher shows error code "
             << ErrorCodeWithName(*failure) << "\n";
         return PackExit::Rejected;
     }
     if (const PayloadEntry* unsafe = FirstUnsafeRecord(entries)) {
-        err << "nimbrel-pack check: record " << unsafe->index << " ("
-            << PrintableUtf8(unsafe->relativePath)
+        err << prefix << "record " << unsafe->index << " (" << PrintableUtf8(unsafe->relativePath)
             << "): " << UnsafeRecordPathReason(unsafe->folder, unsafe->name)
             << "; a start refuses the payload, changes nothing and shows the write-file-failed "
                "box\n";
@@ -96,7 +90,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     const std::vector<const PayloadEntry*> ordered = InIndexOrder(entries);
     if (const auto twins = CaseTwins(ordered)) {
-        err << "nimbrel-pack check: records " << twins->first->index << " ("
+        err << prefix << "records " << twins->first->index << " ("
             << PrintableUtf8(twins->first->relativePath) << ") and " << twins->second->index << " ("
             << PrintableUtf8(twins->second->relativePath)
             << ") differ only in letter case; Windows keeps one file for both, which every start "
@@ -107,10 +101,10 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const std::string shown = "record " + std::to_string(entry->index) + " (" +
                                   PrintableUtf8(entry->relativePath) + "): ";
         if (const std::string warning = RecordWarning(entry->relativePath); !warning.empty()) {
-            err << "nimbrel-pack check: warning: " << shown << warning << "\n";
+            err << prefix << "warning: " << shown << warning << "\n";
         }
         if (const std::string_view note = RecordNote(entry->name); !note.empty()) {
-            err << "nimbrel-pack check: note: " << shown << note << "\n";
+            err << prefix << "note: " << shown << note << "\n";
         }
     }
     // In manifest order, decompress the record a start files for each path: the first with it.
@@ -119,15 +113,14 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
     int result = PackExit::Ok;
-    ReadManifestRecords(payload.views, [&](PayloadEntry& record) {
+    ReadManifestRecords(views, [&](PayloadEntry& record) {
         ++records;
         if (entries.at(record.relativePath)->index != record.index) {
             return true;
         }
         const std::int32_t code = record.Decompress();
         if (code != PayloadCode::Ok) {
-            err << "nimbrel-pack check: record " << record.index << " ("
-                << Utf16ToUtf8(record.relativePath)
+            err << prefix << "record " << record.index << " (" << Utf16ToUtf8(record.relativePath)
                 << ") fails to decompress; a first start shows error code "
                 << ErrorCodeWithName(
                        SignedStageError(LaunchStage::DecompressMissing, record.index, -code))
@@ -144,10 +137,25 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
 
     if (records > entries.size()) {
-        err << "nimbrel-pack check: warning: " << records - entries.size()
+        err << prefix << "warning: " << records - entries.size()
             << " records repeat the path of an earlier record; a start uses the first only\n";
     }
-    out << "check: ok, " << entries.size() << " files, " << contentBytes << " bytes ("
-        << compressedBytes << " compressed)\n";
+    totals = {entries.size(), contentBytes, compressedBytes};
+    return PackExit::Ok;
+}
+
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    LoadedPayload payload;
+    if (const auto done =
+            OpenPayloadCommand("check", CheckHelp, args, 0, true, line, payload, out, err)) {
+        return *done;
+    }
+    PayloadTotals totals;
+    if (const int code = CheckPayload("check", payload.views, totals, err); code != PackExit::Ok) {
+        return code;
+    }
+    out << "check: ok, " << totals.files << " files, " << totals.contentBytes << " bytes ("
+        << totals.compressedBytes << " compressed)\n";
     return PackExit::Ok;
 }

@@ -1,9 +1,28 @@
-// nimbrel-pack check: makes every check a launcher makes on a payload and decompresses every file.
+// nimbrel-pack check: makes every check a launcher makes on a payload. The checks themselves are
+// shared with embed, which refuses a payload that check would refuse, in the same words.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "Launcher/payload/ByteView.h"
 
 // Runs the command on the arguments after its name; returns a PackExit code.
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+struct PayloadTotals {
+    std::size_t files = 0;
+    std::uint64_t contentBytes = 0;
+    std::uint64_t compressedBytes = 0;
+};
+
+// Checks views as a start would (both checksums, the count, every record, every entry
+// decompressed) and rejects record paths a start refuses and paths that differ only in letter
+// case. Prints the first failure and any warning on err under the name of command. Returns
+// PackExit::Ok with totals set, or PackExit::Rejected.
+int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTotals& totals,
+                 std::ostream& err);

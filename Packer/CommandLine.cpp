@@ -7,6 +7,13 @@
 bool ParseCommandLine(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& known, CommandLine& line,
                       std::string& error) {
+    return ParseCommandLine(args, known, {}, line, error);
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args,
+                      const std::vector<std::string_view>& known,
+                      const std::vector<std::string_view>& knownFlags, CommandLine& line,
+                      std::string& error) {
     line = CommandLine{};
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -25,6 +32,14 @@ bool ParseCommandLine(const std::vector<std::string>& args,
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
+        if (equals == std::string::npos &&
+            std::find(knownFlags.begin(), knownFlags.end(), name) != knownFlags.end()) {
+            if (!line.flags.insert(name).second) {
+                error = "option " + name + " is given twice";
+                return false;
+            }
+            continue;
+        }
         if (std::find(known.begin(), known.end(), name) == known.end()) {
             error = "unknown option " + name;
             return false;

@@ -1,8 +1,10 @@
-// Splits a command's arguments into positional values and options. Every option of this tool
-// takes one value, given as "--name value" or "--name=value"; "--help" and "-h" ask for help.
+// Splits a command's arguments into positional values and options. An option takes one value,
+// given as "--name value" or "--name=value", unless the command knows it as a flag, which takes
+// none; "--help" and "-h" ask for help.
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +12,7 @@
 struct CommandLine {
     std::vector<std::string> positional;
     std::map<std::string, std::string, std::less<>> options;  // "--level" -> "19"
+    std::set<std::string, std::less<>> flags;                 // "--strip-signature"
     bool help = false;
 };
 
@@ -17,6 +20,11 @@ struct CommandLine {
 // option, one given twice or one without its value. "--" ends the options.
 bool ParseCommandLine(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& known, CommandLine& line,
+                      std::string& error);
+// The same, with the flags the command knows; a flag given twice is an error too.
+bool ParseCommandLine(const std::vector<std::string>& args,
+                      const std::vector<std::string_view>& known,
+                      const std::vector<std::string_view>& knownFlags, CommandLine& line,
                       std::string& error);
 
 // Reads an option as a whole decimal number in [low, high]. Returns false with error otherwise.

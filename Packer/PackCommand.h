@@ -1,9 +1,36 @@
-// nimbrel-pack pack: packs a folder into the two payload resources.
+// nimbrel-pack pack: packs a folder into the two payload resources. The packing itself is shared
+// with embed, which packs a folder the same way.
 #pragma once
 
+#include <filesystem>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "Packer/FolderScan.h"
+#include "Packer/PayloadBuilder.h"
 
 // Runs the command on the arguments after its name; returns a PackExit code.
 int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The zstd level pack and embed use unless told otherwise. Measured on a 20 MB, 40-file folder
+// (60% text, 40% random) on two cores: level 9 gives 11.86 MB in 0.24 s, level 19 11.73 MB in
+// 2-3 s, level 22 the same 11.73 MB in 3.6 s. Level 19 is the smallest launcher at a cost a
+// release build can afford.
+inline constexpr long DefaultPackLevel = 19;
+
+struct PackedFolder {
+    FolderScan scan;
+    PayloadBytes payload;
+};
+
+// Scans and packs dir as pack does, with its warnings, refusals and progress lines on err under
+// the name of command. Returns PackExit::Ok with packed set; PackExit::Rejected when the folder
+// is refused, or PackExit::Usage when compressing fails, having said that nothing was written.
+int PackFolder(std::string_view command, const std::filesystem::path& dir, long level, long jobs,
+               PackedFolder& packed, std::ostream& err);
+
+// Prints the totals line of a finished pack under the name of command.
+void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
+                      double seconds, std::ostream& err);

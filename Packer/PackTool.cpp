@@ -4,8 +4,10 @@
 #include <exception>
 
 #include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Version.h"
 #include "Packer/CheckCommand.h"
 #include "Packer/DiffCommand.h"
+#include "Packer/EmbedCommand.h"
 #include "Packer/ListCommand.h"
 #include "Packer/PackCommand.h"
 
@@ -23,11 +25,14 @@ constexpr const char* ToolHelp =
     "  list SOURCE     print one row per manifest record\n"
     "  check SOURCE    make every check a launcher makes and decompress every file\n"
     "  diff SOURCE DIR say what a start would do to the working folder DIR\n"
+    "  embed EXE (DIR | --manifest FILE --blob FILE) -o OUT.exe [OPTIONS]\n"
+    "                  write a launcher carrying a new payload, version and icon\n"
     "\n"
     "SOURCE is a built launcher (EXE) or --manifest FILE --blob FILE.\n"
-    "'nimbrel-pack COMMAND --help' describes one command.\n"
+    "'nimbrel-pack COMMAND --help' describes one command; 'nimbrel-pack --version' gives the\n"
+    "version of the project this tool was built from.\n"
     "\n"
-    "exit codes: 0 done; 1 the folder cannot be packed or the payload is corrupt;\n"
+    "exit codes: 0 done; 1 the folder cannot be packed, or the payload or launcher is refused;\n"
     "2 bad command line, or a file that cannot be read or written.\n";
 
 }  // namespace
@@ -52,9 +57,16 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
         if (command == "diff") {
             return RunDiff(rest, out, err);
         }
+        if (command == "embed") {
+            return RunEmbed(rest, out, err);
+        }
     } catch (const std::exception& failure) {
         err << "nimbrel-pack " << command << ": " << failure.what() << "\n";
         return PackExit::Usage;
+    }
+    if (command == "--version") {
+        out << "nimbrel-pack " NIMBREL_VERSION_TEXT "\n";
+        return PackExit::Ok;
     }
     if (command == "--help" || command == "-h" || command == "help") {
         out << ToolHelp;

@@ -2,6 +2,7 @@
 // messages every such command prints the same way.
 #include "Packer/PayloadCommand.h"
 
+#include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Packer/CodeText.h"
@@ -46,11 +47,19 @@ int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCo
         const bool manifest = payload.loaderCode < PayloadCode::BlobNotFound;
         const StageError failure =
             SignedStageError(LaunchStage::LoadResources, payload.loaderCode, 0);
+        const std::string code = nameCode
+                                     ? ErrorCodeWithName(failure)
+                                     : ErrorCodeText(failure.stage, failure.first, failure.second);
+        if (payload.loaderCode == PayloadCode::ManifestNotFound && !payload.exeBytes.empty()) {
+            // The launcher as built without a payload, the one releases embed into.
+            err << "nimbrel-pack " << command << ": no payload: this launcher carries no payload "
+                << "manifest (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID)
+                << "); 'nimbrel-pack embed' gives it one. Started as it is, it shows error code "
+                << code << "\n";
+            return PackExit::Rejected;
+        }
         err << "nimbrel-pack " << command << ": the " << (manifest ? "manifest" : "blob")
-            << " resource cannot be loaded; a launcher shows error code "
-            << (nameCode ? ErrorCodeWithName(failure)
-                         : ErrorCodeText(failure.stage, failure.first, failure.second))
-            << "\n";
+            << " resource cannot be loaded; a launcher shows error code " << code << "\n";
         return PackExit::Rejected;
     }
     return PackExit::Ok;

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <sstream>
 
+#include "Launcher/payload/Crc32c.h"
+#include "Launcher/payload/LittleEndian.h"
 #include "Launcher/report/FatalText.h"
+#include "Packer/PeResources.h"
 #include "tests/e2e/E2eSupport.h"
 #include "tests/e2e/LauncherProcess.h"
 
@@ -87,6 +90,35 @@ TEST_F(DamagedPayload, PayloadWithoutTheApplicationReportsThatItCouldNotStart) {
     EXPECT_EQ(result.exitCode, -100);
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(UserWorkingDirectory()) / L"Sub" /
                                         L"Deep" / L"module.dll"));
+}
+
+// The launcher that nimbrel-pack embed wrote, with one byte of its manifest or of its blob changed
+// afterwards (embed itself refuses such a payload): the start fails on that resource's checksum.
+TEST_F(DamagedPayload, EmbeddedLauncherWithADamagedManifestOrBlobShowsItsChecksumCode) {
+    const std::string launcher = ReadFileText(CaseLauncher(L"embedded"));
+    const std::vector<std::uint8_t> file(launcher.begin(), launcher.end());
+    ExePayload payload;
+    std::string error;
+    ASSERT_TRUE(FindPayloadInExe(file, payload, error)) << error;
+    ASSERT_EQ(payload.loaderCode, 0);
+    const std::filesystem::path damaged = std::filesystem::path(TestProgramDirectory()) /
+                                          L"embedded-damaged" / L"Nimbrel.Launcher.exe";
+    for (const auto& [view, stage] :
+         {std::pair{payload.views.manifest, 2}, std::pair{payload.views.blob, 4}}) {
+        std::string bytes = launcher;
+        const std::size_t at = static_cast<std::size_t>(view.data - file.data()) + view.size / 2;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x20);
+        WriteFileText(damaged, bytes);
+        const auto* start =
+            reinterpret_cast<const std::uint8_t*>(bytes.data()) + (view.data - file.data());
+        const StageError code{stage, Crc32c(0, start + 4, static_cast<std::size_t>(view.size - 4)),
+                              ReadUint32Le(start)};
+        const LaunchResult result = RunLauncher(damaged.wstring());
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.boxText, ResourcesCorruptMessage(code)) << "stage " << stage;
+        EXPECT_EQ(result.exitCode, -100);
+    }
+    RemoveTestFolder(damaged.parent_path().wstring());
 }
 
 TEST(CorruptPayload, BoxLeftOpenPastTheWatchdogStillEndsWithMinus100) {

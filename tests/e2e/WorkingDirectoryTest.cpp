@@ -37,10 +37,10 @@ protected:
         RemoveTestFolder(UserWorkingDirectory());
     }
 
-    // Runs the full launcher and waits until the sample application it started has ended.
+    // Runs the launcher and waits until the sample application it started has ended.
     LaunchResult Start() {
         DeleteFileW(log.c_str());
-        LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
+        LaunchResult result = RunLauncher(CaseLauncher(launcherCase), options);
         if (result.exitCode == 0) {
             WaitForSampleExit(log, 10000);
         }
@@ -49,9 +49,25 @@ protected:
 
     std::wstring log;
     LaunchOptions options;
+    std::wstring launcherCase = L"full";
 };
 
-TEST_F(WorkingDirectory, FirstStartExtractsThePayloadAndStartsTheApplication) {
+// The cases every launcher with the demo payload must pass, whether the linker put the payload
+// in ("full") or nimbrel-pack embed did, into the launcher built without one ("embedded").
+class WorkingDirectoryOfLauncher : public WorkingDirectory,
+                                   public ::testing::WithParamInterface<const wchar_t*> {
+protected:
+    void SetUp() override {
+        WorkingDirectory::SetUp();
+        launcherCase = GetParam();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Launchers, WorkingDirectoryOfLauncher,
+                         ::testing::Values(L"full", L"embedded"),
+                         [](const auto& launcher) { return fs::path(launcher.param).string(); });
+
+TEST_P(WorkingDirectoryOfLauncher, FirstStartExtractsThePayloadAndStartsTheApplication) {
     const LaunchResult result = Start();
     ASSERT_TRUE(result.finished);
     EXPECT_FALSE(result.boxShown) << fs::path(result.boxText).string();
@@ -66,7 +82,7 @@ TEST_F(WorkingDirectory, FirstStartExtractsThePayloadAndStartsTheApplication) {
     EXPECT_LT(result.seconds, 5.0);
 }
 
-TEST_F(WorkingDirectory, WarmStartRewritesNothing) {
+TEST_P(WorkingDirectoryOfLauncher, WarmStartRewritesNothing) {
     ASSERT_EQ(Start().exitCode, 0);
     const auto before = SnapshotFolder(UserWorkingDirectory());
     Sleep(1100);  // file times on the host have at least this resolution
@@ -76,7 +92,7 @@ TEST_F(WorkingDirectory, WarmStartRewritesNothing) {
     EXPECT_EQ(SnapshotFolder(UserWorkingDirectory()), before);
 }
 
-TEST_F(WorkingDirectory, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
+TEST_P(WorkingDirectoryOfLauncher, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
     ASSERT_EQ(Start().exitCode, 0);
     const fs::path folder = UserWorkingDirectory();
     WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");

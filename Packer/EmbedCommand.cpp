@@ -1,0 +1,266 @@
+// embed: a built launcher and a payload in, a release launcher out. Everything is read and
+// checked before anything is written: the launcher as a template, the icon, the payload (packed
+// as pack packs it, or read from pack's two files, then checked as check checks it). The output
+// appears whole under its name or not at all, and the launcher read is never written.
+#include "Packer/EmbedCommand.h"
+
+#include <zstd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Utf16.h"
+#include "Packer/AtomicWrite.h"
+#include "Packer/CheckCommand.h"
+#include "Packer/CommandLine.h"
+#include "Packer/LauncherTemplate.h"
+#include "Packer/PackCommand.h"
+#include "Packer/PackTool.h"
+#include "Packer/PayloadCommand.h"
+#include "Packer/PayloadInput.h"
+
+namespace {
+
+constexpr const char* EmbedHelp =
+    "usage: nimbrel-pack embed LAUNCHER.exe DIR -o OUT.exe [OPTIONS]\n"
+    "       nimbrel-pack embed LAUNCHER.exe --manifest FILE --blob FILE -o OUT.exe [OPTIONS]\n"
+    "\n"
+    "Writes OUT.exe: the built launcher LAUNCHER.exe carrying a new payload, packed from DIR\n"
+    "exactly as pack packs it, or taken from the two files pack wrote. The payload replaces the\n"
+    "launcher's RT_RCDATA resources " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) " (manifest) and "
+    NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) " (blob), language "
+    NIMBREL_ID_TEXT(NIMBREL_RESOURCE_LANGUAGE) "; every other\n"
+    "resource stays byte for byte unless an option below changes it. The payload is checked as\n"
+    "check checks it before anything is written, and refused in the same words.\n"
+    "\n"
+    "The resource section is rebuilt from its resources in one fixed layout; the sections after\n"
+    "it move, and the headers and PE checksum are set to match. The same inputs give the same\n"
+    "bytes on every machine. OUT.exe is written under a temporary name and renamed into place;\n"
+    "it may not name LAUNCHER.exe, which is never changed; its folder is made if need be. OUT.exe\n"
+    "is not signed: sign it afterwards.\n"
+    "\n"
+    "  -o, --output OUT.exe       where to write the launcher\n"
+    "  --file-version A.B.C.D     set the version block's file version and its FileVersion\n"
+    "                             string\n"
+    "  --product-version A.B.C.D  set its product version and its ProductVersion string\n"
+    "  --icon FILE.ico            replace icon group " NIMBREL_ID_TEXT(NIMBREL_ICON_GROUP_ID)
+    " and its images with the icon file's\n"
+    "  --level N, --jobs N        as for pack, when DIR is packed\n"
+    "  --strip-signature          accept a signed LAUNCHER.exe; its signature is left out\n"
+    "\n"
+    "Refused, with nothing written: a LAUNCHER.exe that is signed (without --strip-signature),\n"
+    "cut short, not a PE image or not a launcher built by this project, whose resource tree\n"
+    "does not parse, that carries bytes after its last section, or whose sections after the\n"
+    "resources are referred to other than by the data directories; a folder pack refuses; a\n"
+    "payload check refuses.\n"
+    "exit codes: 0 written; 1 refused; 2 bad command line, or a file that cannot be read or\n"
+    "written.\n";
+
+struct EmbedOptions {
+    std::filesystem::path launcher;
+    std::filesystem::path dir;  // empty when the payload files are given
+    std::filesystem::path output;
+    std::filesystem::path icon;
+    std::optional<VersionNumber> fileVersion;
+    std::optional<VersionNumber> productVersion;
+    long level = DefaultPackLevel;
+    long jobs = 1;
+    bool stripSignature = false;
+};
+
+int Usage(const std::string& error, std::ostream& err) {
+    err << "nimbrel-pack embed: " << error << "\n\n" << EmbedHelp;
+    return PackExit::Usage;
+}
+
+bool ParseVersionOption(const CommandLine& line, const char* name,
+                        std::optional<VersionNumber>& version, std::string& error) {
+    const auto found = line.options.find(name);
+    if (found == line.options.end()) {
+        return true;
+    }
+    version = ParseVersionNumber(found->second);
+    if (!version) {
+        error = std::string("option ") + name + " needs four numbers from 0 to 65535 as A.B.C.D, " +
+                "not \"" + found->second + "\"";
+    }
+    return version.has_value();
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// Reads args into options. Returns nothing when the embed goes on, or the exit code to end with.
+std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, CommandLine& line,
+                                     EmbedOptions& options, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!ParseCommandLine(args,
+                          {"-o", "--output", "--manifest", "--blob", "--level", "--jobs",
+                           "--file-version", "--product-version", "--icon"},
+                          {"--strip-signature"}, line, error)) {
+        return Usage(error, err);
+    }
+    if (line.help) {
+        out << EmbedHelp;
+        return PackExit::Ok;
+    }
+    const bool files = line.options.count("--manifest") || line.options.count("--blob");
+    const auto output =
+        line.options.count("-o") ? line.options.find("-o") : line.options.find("--output");
+    if (line.positional.size() != (files ? 1u : 2u) || output == line.options.end() ||
+        (line.options.count("-o") && line.options.count("--output"))) {
+        return Usage("needs LAUNCHER.exe, then DIR or --manifest FILE --blob FILE, and -o OUT.exe",
+                     err);
+    }
+    if (files && (line.options.count("--level") || line.options.count("--jobs"))) {
+        return Usage("--level and --jobs apply to packing a DIR only", err);
+    }
+    const unsigned hardware = std::thread::hardware_concurrency();
+    options.jobs = hardware == 0 ? 1 : hardware;
+    if (!ParseNumberOption(line, "--level", 1, ZSTD_maxCLevel(), options.level, error) ||
+        !ParseNumberOption(line, "--jobs", 1, 256, options.jobs, error) ||
+        !ParseVersionOption(line, "--file-version", options.fileVersion, error) ||
+        !ParseVersionOption(line, "--product-version", options.productVersion, error)) {
+        return Usage(error, err);
+    }
+    options.launcher = PathFromUtf8(line.positional[0]);
+    options.output = PathFromUtf8(output->second);
+    options.stripSignature = line.flags.count("--strip-signature") != 0;
+    if (!files) {
+        options.dir = PathFromUtf8(line.positional[1]);
+    }
+    if (const auto icon = line.options.find("--icon"); icon != line.options.end()) {
+        options.icon = PathFromUtf8(icon->second);
+    }
+    if (SameFile(options.launcher, options.output)) {
+        err << "nimbrel-pack embed: -o names the launcher being read; the launcher you embed "
+               "into stays as it is, so write the output to another file\n";
+        return PackExit::Usage;
+    }
+    return std::nullopt;
+}
+
+// Gives the payload of the command line: DIR packed, or the two files read; either checked.
+// Returns PackExit::Ok with payload and totals set, or the exit code to end with.
+int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadBytes& payload,
+                  PayloadTotals& totals, std::ostream& err) {
+    PayloadViews views;
+    if (!options.dir.empty()) {
+        std::error_code missing;
+        if (!std::filesystem::is_directory(options.dir, missing)) {
+            err << "nimbrel-pack embed: " << PathToUtf8(options.dir) << ": is not a folder\n";
+            return PackExit::Usage;
+        }
+        const auto started = std::chrono::steady_clock::now();
+        PackedFolder packed;
+        if (const int code =
+                PackFolder("embed", options.dir, options.level, options.jobs, packed, err);
+            code != PackExit::Ok) {
+            return code;
+        }
+        PrintPackSummary(
+            "embed", packed, options.level, options.jobs,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), err);
+        payload = std::move(packed.payload);
+        views = {{payload.manifest.data(), static_cast<std::int32_t>(payload.manifest.size())},
+                 {payload.blob.data(), static_cast<std::int32_t>(payload.blob.size())}};
+    } else {
+        LoadedPayload loaded;
+        std::size_t used = 0;
+        if (const int code = LoadCommandPayload("embed", line, true, loaded, used, err);
+            code != PackExit::Ok) {
+            err << "nimbrel-pack embed: nothing written\n";
+            return code;
+        }
+        payload.manifest = std::move(loaded.manifestBytes);
+        payload.blob = std::move(loaded.blobBytes);
+        views = {{payload.manifest.data(), static_cast<std::int32_t>(payload.manifest.size())},
+                 {payload.blob.data(), static_cast<std::int32_t>(payload.blob.size())}};
+    }
+    const int code = CheckPayload("embed", views, totals, err);
+    if (code != PackExit::Ok) {
+        err << "nimbrel-pack embed: nothing written\n";
+    }
+    return code;
+}
+
+std::string Megabytes(std::size_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+}  // namespace
+
+int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    EmbedOptions options;
+    if (const auto done = ParseEmbedOptions(args, line, options, out, err)) {
+        return *done;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    std::string error;
+    std::vector<std::uint8_t> launcherFile;
+    std::vector<std::uint8_t> iconFile;
+    std::vector<IconImage> icon;
+    if (!ReadFileBytes(options.launcher, launcherFile, error) ||
+        (!options.icon.empty() && !ReadFileBytes(options.icon, iconFile, error))) {
+        err << "nimbrel-pack embed: " << error << "\n";
+        return PackExit::Usage;
+    }
+    LauncherTemplate launcher;
+    if (!ReadLauncherTemplate(launcherFile, options.stripSignature, launcher, error)) {
+        err << "nimbrel-pack embed: " << PathToUtf8(options.launcher) << ": " << error
+            << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Rejected;
+    }
+    if (!options.icon.empty() && !ReadIconFile(iconFile, icon, error)) {
+        err << "nimbrel-pack embed: " << PathToUtf8(options.icon) << ": " << error
+            << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Rejected;
+    }
+
+    PayloadBytes payload;
+    PayloadTotals totals;
+    if (const int code = ObtainPayload(line, options, payload, totals, err); code != PackExit::Ok) {
+        return code;
+    }
+    const EmbedChanges changes{payload.manifest, payload.blob, options.fileVersion,
+                               options.productVersion, options.icon.empty() ? nullptr : &icon};
+    ResourceTree resources;
+    std::vector<std::uint8_t> output;
+    if (!ChangedResources(launcher, changes, resources, error) ||
+        !WriteLauncher(launcherFile, launcher, resources, output, error)) {
+        err << "nimbrel-pack embed: " << PathToUtf8(options.launcher) << ": " << error
+            << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Rejected;
+    }
+    // The output's folder is made once everything has been checked, as a release script expects.
+    std::error_code folder;
+    if (options.output.has_parent_path()) {
+        std::filesystem::create_directories(options.output.parent_path(), folder);
+    }
+    if (folder) {
+        error = PathToUtf8(options.output.parent_path()) +
+                ": the folder cannot be made: " + folder.message();
+    }
+    if (folder || !WriteFilesAtomically({{options.output, &output}}, error)) {
+        err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Usage;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    char timing[32];
+    std::snprintf(timing, sizeof timing, "%.2f s", seconds);
+    out << "embed: " << PathToUtf8(options.output) << ": " << output.size() << " bytes ("
+        << Megabytes(output.size()) << ", launcher " << launcherFile.size() << "), payload of "
+        << totals.files << " files, " << totals.contentBytes << " bytes (" << totals.compressedBytes
+        << " compressed), " << timing << "\n";
+    return PackExit::Ok;
+}

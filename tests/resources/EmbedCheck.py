@@ -1,0 +1,490 @@
+#!/usr/bin/python3
+"""Checks `nimbrel-pack embed` on a built launcher with an independent PE reader (Debian's
+python3-pefile, which serves /usr/bin/python3) and the project's CheckExecutable.py:
+
+- the output's headers, section layout, checksum and resource tree, against the launcher the
+  linker built with the same payload (resources equal, everything before the resources equal);
+- the same bytes from a second run, from a launcher that already carries another payload, and
+  with the icon and versions it already has given again (then the resources are the linker's);
+- versions and a new icon where pefile reads them;
+- refusals (signed, cut short, not a PE image, damaged resource tree, not a launcher, output
+  naming the input, a damaged payload in check's words), each with its exit code, its message
+  and no output file;
+- a signed output (osslsigncode, throw-away certificate) that verifies and that check and list
+  still read; a payload of about 60 MB.
+With --wine, also under Wine: the Windows nimbrel-pack gives the same bytes, and the signed and
+the 60 MB launchers start and write their payload.
+
+Prints what it measured and one line per failure; exits 1 if anything failed.
+"""
+
+import argparse
+import glob
+import hashlib
+import os
+import random
+import shutil
+import struct
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import CheckExecutable  # noqa: E402 (beside this file; its resource constants and header reader)
+
+try:
+    import pefile
+except ImportError:
+    print("EmbedCheck: python3-pefile is missing (scripts/setup installs it); run with /usr/bin/python3")
+    sys.exit(1)
+
+failures = []
+
+# Folders are packed at a low level here: the level changes the frames, not how they are laid out,
+# and level 19 would cost most of the run.
+FOLDER_LEVEL = "3"
+
+
+def fail(message):
+    failures.append(message)
+    print(f"FAIL: {message}")
+
+
+def expect(condition, message):
+    if not condition:
+        fail(message)
+    return condition
+
+
+def run(args, **kwargs):
+    return subprocess.run([str(a) for a in args], capture_output=True, text=True, **kwargs)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def resources(pe):
+    """{(type, id, language): (bytes, code page)} of every resource pefile finds."""
+    found = {}
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return found
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for ident in kind.directory.entries:
+            for language in ident.directory.entries:
+                data = language.data.struct
+                found[(kind.id, ident.id, language.id)] = (
+                    pe.get_data(data.OffsetToData, data.Size), data.CodePage)
+    return found
+
+
+def align(value, alignment):
+    return (value + alignment - 1) // alignment * alignment
+
+
+class Embedder:
+    def __init__(self, pack, work):
+        self.pack, self.work, self.timings = pack, work, {}
+
+    def embed(self, name, launcher, payload, *options, expect_code=0):
+        """Runs embed into WORK/name; payload is a folder or a (manifest, blob) pair."""
+        out = os.path.join(self.work, name)
+        if os.path.exists(out):
+            os.remove(out)
+        source = ["--manifest", payload[0], "--blob", payload[1]] if isinstance(payload, tuple) \
+            else [payload]
+        start = time.monotonic()
+        result = run([self.pack, "embed", launcher, *source, "-o", out, *options])
+        self.timings[name] = time.monotonic() - start
+        if result.returncode != expect_code:
+            fail(f"embed {name} exited {result.returncode}, expected {expect_code}: "
+                 f"{result.stderr.strip()[-600:]}")
+        return out, result
+
+
+def check_layout(path, template_path, pe_name):
+    """The rebuilt image against the launcher it came from: everything before the resources
+    unchanged, later sections moved whole, the headers right, no overlay, a right checksum."""
+    pe, old = pefile.PE(path), pefile.PE(template_path)
+    for warning in pe.get_warnings():
+        fail(f"{pe_name}: pefile warns: {warning}")
+    expect(pe.verify_checksum(), f"{pe_name}: the PE checksum is wrong")
+    expect(pe.get_overlay_data_start_offset() is None, f"{pe_name}: bytes follow the last section")
+    opt = pe.OPTIONAL_HEADER
+    expect(opt.SectionAlignment == old.OPTIONAL_HEADER.SectionAlignment and
+           opt.FileAlignment == old.OPTIONAL_HEADER.FileAlignment,
+           f"{pe_name}: the alignments changed")
+    names = [s.Name.rstrip(b"\0") for s in pe.sections]
+    expect(names == [s.Name.rstrip(b"\0") for s in old.sections], f"{pe_name}: sections {names}")
+    rsrc = names.index(b".rsrc")
+    for i, (new, was) in enumerate(zip(pe.sections, old.sections)):
+        if i < rsrc:
+            expect(new.__pack__() == was.__pack__() and new.get_data() == was.get_data(),
+                   f"{pe_name}: section {names[i]} changed")
+        elif i > rsrc:
+            expect(new.get_data() == was.get_data() and new.Misc_VirtualSize == was.Misc_VirtualSize,
+                   f"{pe_name}: section {names[i]} changed while moving")
+        if i > 0:
+            before = pe.sections[i - 1]
+            expect(new.VirtualAddress == align(before.VirtualAddress + before.Misc_VirtualSize,
+                                               opt.SectionAlignment),
+                   f"{pe_name}: section {names[i]} does not follow {names[i - 1]} in memory")
+            stored = [s for s in pe.sections[:i] if s.SizeOfRawData]
+            expect(not new.SizeOfRawData or new.PointerToRawData ==
+                   stored[-1].PointerToRawData + stored[-1].SizeOfRawData,
+                   f"{pe_name}: section {names[i]} does not follow the one before it in the file")
+    last = pe.sections[-1]
+    expect(opt.SizeOfImage == align(last.VirtualAddress + last.Misc_VirtualSize,
+                                    opt.SectionAlignment), f"{pe_name}: SizeOfImage is wrong")
+    section = pe.sections[rsrc]
+    grown = section.SizeOfRawData - old.sections[rsrc].SizeOfRawData
+    expect(opt.SizeOfInitializedData == old.OPTIONAL_HEADER.SizeOfInitializedData + grown,
+           f"{pe_name}: SizeOfInitializedData is wrong")
+    directory = opt.DATA_DIRECTORY
+    expect((directory[2].VirtualAddress, directory[2].Size) ==
+           (section.VirtualAddress, section.Misc_VirtualSize),
+           f"{pe_name}: the resource directory entry does not cover .rsrc")
+    if b".reloc" in names:
+        reloc = pe.sections[names.index(b".reloc")]
+        was = old.OPTIONAL_HEADER.DATA_DIRECTORY[5]
+        old_reloc = old.sections[names.index(b".reloc")]
+        expect((directory[5].VirtualAddress - reloc.VirtualAddress, directory[5].Size) ==
+               (was.VirtualAddress - old_reloc.VirtualAddress, was.Size),
+               f"{pe_name}: the base relocation entry did not move with .reloc")
+        relocations = lambda p: [(b.struct.VirtualAddress, [e.rva for e in b.entries])
+                                 for b in p.DIRECTORY_ENTRY_BASERELOC]
+        expect(relocations(pe) == relocations(old), f"{pe_name}: base relocations differ")
+    return pe
+
+
+def check_executable(args, path, manifest="", blob="", icon=True):
+    command = [sys.executable, args.check_executable, "--exe", path, "--objdump", args.objdump,
+               "--machine", args.machine, "--mappable"]
+    if icon:
+        command += ["--icon", args.icon, "--app-manifest", args.app_manifest, "--ids", args.ids,
+                    "--version-header", args.version_header]
+    if manifest:
+        command += ["--payload-manifest", manifest, "--payload-blob", blob]
+    result = run(command)
+    expect(result.returncode == 0, f"CheckExecutable on {os.path.basename(path)}: "
+                                   f"{result.stdout.strip()}")
+
+
+def make_icon(path):
+    """An icon file with two images: a 16x16 32-bit DIB with its mask and a 64x64 PNG stand-in."""
+    dib = struct.pack("<IiiHHIIiiII", 40, 16, 32, 1, 32, 0, 0, 0, 0, 0, 0) + \
+        bytes(range(256)) * 4 + b"\0" * 64
+    png = b"\x89PNG\r\n\x1a\n" + b"\0\0\0\rIHDR" + struct.pack(">IIBBBBB", 64, 64, 8, 6, 0, 0, 0)
+    images = [(16, 16, 32, dib), (64, 64, 32, png)]
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for width, height, bits, image in images:
+        data += struct.pack("<BBBBHHII", width, height, 0, 0, 1, bits, len(image), offset)
+        offset += len(image)
+    write(path, data + b"".join(image for *_, image in images))
+    return [image for *_, image in images]
+
+
+def check_version_and_icon(pe, icon_images, template, ids):
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    expect((fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS,
+            fixed.ProductVersionLS) == ((2025 << 16) | 2, (3 << 16) | 4, (2025 << 16) | 2, 0),
+           f"fixed versions {fixed.FileVersionMS:#x}.{fixed.FileVersionLS:#x}")
+    strings = {}
+    for info in pe.FileInfo[0]:
+        for table in getattr(info, "StringTable", []):
+            strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    old = {}
+    for info in template.FileInfo[0]:
+        for table in getattr(info, "StringTable", []):
+            old.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    old.update({"FileVersion": "2025.2.3.4", "ProductVersion": "2025.2.0.0"})
+    expect(strings == old, f"version strings {strings}")
+    found = resources(pe)
+    language = ids["LANGUAGE"]
+    group = found[(CheckExecutable.RT_GROUP_ICON, ids["ICON_GROUP_ID"], language)][0]
+    count = struct.unpack_from("<H", group, 4)[0]
+    ids = [struct.unpack_from("<H", group, 6 + 14 * i + 12)[0] for i in range(count)]
+    icons = sorted(k[1] for k in found if k[0] == CheckExecutable.RT_ICON)
+    expect(ids == [1, 2] and icons == [1, 2], f"icon group lists {ids}, RT_ICON ids {icons}")
+    for number, image in zip(ids, icon_images):
+        expect(found.get((CheckExecutable.RT_ICON, number, language), (None,))[0] == image,
+               f"RT_ICON {number} differs")
+
+
+def damaged_copy(source, path, damage):
+    data = bytearray(read(source))
+    damage(data)
+    write(path, bytes(data))
+    return path
+
+
+def check_refusals(args, embedder, payload, sign):
+    work = args.work
+    template = args.launcher
+    pe = pefile.PE(template)
+    rsrc = next(s for s in pe.sections if s.Name.startswith(b".rsrc"))
+    reloc = next(s for s in pe.sections if s.Name.startswith(b".reloc"))
+    root = rsrc.PointerToRawData
+
+    def outside(data):
+        # The root's first entry points its sub-directory past the end of the section.
+        struct.pack_into("<I", data, root + 20, 0x80000000 | 0x7FFFFFF0)
+
+    def relocation_into_resources(data):
+        # The first relocation block's page moves into the resources: something would hold the
+        # address of bytes there.
+        struct.pack_into("<I", data, reloc.PointerToRawData, rsrc.VirtualAddress)
+
+    def debug_directory_in_relocations(data):
+        entry = pe.OPTIONAL_HEADER.DATA_DIRECTORY[6].get_file_offset()
+        struct.pack_into("<II", data, entry, reloc.VirtualAddress, 28)
+
+    cases = [
+        ("signed", sign(template, os.path.join(work, "signed-template.exe")), 1, "is signed"),
+        ("cut short", damaged_copy(template, os.path.join(work, "short.exe"),
+                                   lambda d: d.__delitem__(slice(len(d) - 5000, None))),
+         1, "the file is cut short"),
+        ("not a PE image", damaged_copy(args.check_executable, os.path.join(work, "text.exe"),
+                                        lambda d: None), 1, "not a PE image"),
+        ("damaged resource tree", damaged_copy(template, os.path.join(work, "tree.exe"), outside),
+         1, "the resource tree does not parse"),
+        ("not a launcher", args.sample_application, 1, "not a launcher built by this project"),
+        ("relocated resources", damaged_copy(template, os.path.join(work, "relocated.exe"),
+                                             relocation_into_resources),
+         1, "points into the resource section"),
+        ("moved directory", damaged_copy(template, os.path.join(work, "debug.exe"),
+                                         debug_directory_in_relocations),
+         1, "the debug directory lies in the resource section, after it"),
+        ("overlay", damaged_copy(template, os.path.join(work, "overlay.exe"),
+                                 lambda d: d.extend(b"appended by a bundler")),
+         1, "21 bytes follow the last section"),
+    ]
+    for name, launcher, code, message in cases:
+        out, result = embedder.embed("refused.exe", launcher, payload, expect_code=code)
+        expect(message in result.stderr and "nothing written" in result.stderr,
+               f"refusal of a {name} launcher said: {result.stderr.strip()}")
+        expect(not os.path.exists(out), f"refusal of a {name} launcher left {out}")
+        print(f"refused ({name}): exit {result.returncode}: {result.stderr.strip().splitlines()[0]}")
+    # A signed launcher is taken once its signature may go; the output is the unsigned one's.
+    stripped, _ = embedder.embed("stripped.exe", cases[0][1], payload, "--strip-signature")
+    expect(read(stripped) == read(os.path.join(work, "full.exe")),
+           "embed --strip-signature of the signed launcher differs from embed of the unsigned one")
+
+    copy = os.path.join(work, "input.exe")
+    shutil.copyfile(template, copy)
+    result = run([args.pack, "embed", copy, "--manifest", payload[0], "--blob", payload[1],
+                  "-o", copy])
+    expect(result.returncode == 2 and read(copy) == read(template) and
+           "names the launcher" in result.stderr, f"-o naming the input: {result.stderr.strip()}")
+    print(f"refused (-o names the input): exit {result.returncode}: {result.stderr.strip()}")
+
+    bad = damaged_copy(payload[0], os.path.join(work, "bad-manifest.bin"),
+                       lambda d: d.__setitem__(9, d[9] ^ 0x40))
+    check = run([args.pack, "check", "--manifest", bad, "--blob", payload[1]])
+    out, result = embedder.embed("refused.exe", template, (bad, payload[1]), expect_code=1)
+    said = check.stderr.replace("nimbrel-pack check:", "nimbrel-pack embed:").strip()
+    expect(check.returncode == 1 and said and said in result.stderr and not os.path.exists(out),
+           f"a damaged payload: check said {check.stderr.strip()!r}, embed {result.stderr.strip()!r}")
+    print(f"refused (damaged payload): exit {result.returncode}: {said}")
+
+
+def make_signer(work):
+    key, cert = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
+    made = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
+                cert, "-days", "2", "-subj", "/CN=Nimbrel throw-away test signer"])
+    expect(made.returncode == 0, f"openssl req: {made.stderr.strip()[-300:]}")
+
+    def sign(source, target):
+        if os.path.exists(target):
+            os.remove(target)
+        signed = run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Nimbrel",
+                      "-in", source, "-out", target])
+        expect(signed.returncode == 0, f"osslsigncode sign: {signed.stderr.strip()[-300:]}")
+        return target
+
+    def verify(path):
+        return run(["osslsigncode", "verify", "-CAfile", cert, "-in", path])
+
+    return sign, verify
+
+
+def wine_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def start_under_wine(args, launcher, payload_dir, name):
+    """Starts launcher with the sample application told to end soon; checks its exit code and
+    that the per-user folder then holds the payload folder's files."""
+    prefix = os.path.join(args.build_root, "wineprefix-x64" if args.wine_arch == "x64"
+                          else "wineprefix")
+    folders = [f for f in glob.glob(os.path.join(prefix, "drive_c/users/*/AppData/Local"))
+               if "/Public/" not in f]
+    if not expect(folders, f"no per-user folder in {prefix}"):
+        return
+    working = os.path.join(folders[0], "Nimbrel")
+    shutil.rmtree(working, ignore_errors=True)
+    env = dict(os.environ, NIMBREL_SAMPLE_EXIT_AFTER_MS="300")
+    start = time.monotonic()
+    result = run([args.wine_run, args.wine_arch, args.build_root, launcher], env=env, timeout=120)
+    seconds = time.monotonic() - start
+    expect(result.returncode == 0, f"{name} under Wine exited {result.returncode}")
+    for top, _, files in os.walk(payload_dir):
+        for file in files:
+            source = os.path.join(top, file)
+            target = os.path.join(working, os.path.relpath(source, payload_dir))
+            if not expect(os.path.isfile(target) and os.path.getsize(target) ==
+                          os.path.getsize(source), f"{name}: {target} was not written right"):
+                return
+    print(f"{name}: first start under Wine exited {result.returncode} after {seconds:.2f} s")
+    time.sleep(1)
+    shutil.rmtree(working, ignore_errors=True)
+
+
+def check_without_wine(args, embedder, payload, full, folder, signed, big, sign, verify):
+    linked = pefile.PE(args.linked_launcher)
+    pe = check_layout(full, args.launcher, "full.exe")
+    expect(resources(pe) == resources(linked),
+           "the resources differ from those of the launcher linked with the same payload")
+    check_executable(args, full, *payload)
+
+    # Determinism, and the identities the release process relies on.
+    again, _ = embedder.embed("again.exe", args.launcher, payload)
+    expect(read(again) == read(full), "two runs of the same embed differ")
+    small_dir = os.path.join(args.work, "small")
+    write(os.path.join(small_dir, "Nimbrel.exe"), b"small payload\n")
+    small, _ = embedder.embed("small.exe", args.launcher, small_dir)
+    twice, _ = embedder.embed("twice.exe", small, payload)
+    expect(read(twice) == read(full), "embed(embed(L, A), B) differs from embed(L, B)")
+    own, _ = embedder.embed("own.exe", args.linked_launcher, payload)
+    expect(resources(pefile.PE(own)) == resources(linked),
+           "embedding a launcher's own payload changed its resources")
+    version = CheckExecutable.read_defines(args.version_header)["NIMBREL_VERSION_TEXT"].strip('"')
+    same, _ = embedder.embed("same.exe", args.launcher, payload, "--icon", args.icon,
+                             "--file-version", version, "--product-version", version)
+    expect(resources(pefile.PE(same)) == resources(linked),
+           "the launcher's own icon and version, given again, do not give the linker's resources")
+
+    ico = os.path.join(args.work, "other.ico")
+    images = make_icon(ico)
+    versioned, _ = embedder.embed("versioned.exe", args.launcher, payload, "--icon", ico,
+                                  "--file-version", "2025.2.3.4", "--product-version", "2025.2.0.0")
+    defines = CheckExecutable.read_defines(args.ids)
+    ids = {"LANGUAGE": int(defines["NIMBREL_RESOURCE_LANGUAGE"]),
+           "ICON_GROUP_ID": int(defines["NIMBREL_ICON_GROUP_ID"])}
+    check_version_and_icon(check_layout(versioned, args.launcher, "versioned.exe"), images, linked,
+                           ids)
+
+    packed = [os.path.join(args.work, name) for name in ("folder.manifest", "folder.blob")]
+    run([args.pack, "pack", args.payload_dir, "--manifest", packed[0], "--blob", packed[1],
+         "--level", FOLDER_LEVEL])
+    from_files, _ = embedder.embed("folder-files.exe", args.launcher, tuple(packed))
+    expect(read(folder) == read(from_files),
+           "embed of a folder differs from embed of the files pack made of it")
+
+    check_refusals(args, embedder, payload, sign)
+    verified = verify(signed)
+    expect(verified.returncode == 0, f"osslsigncode verify: {verified.stdout.strip()[-400:]}")
+    expect(pefile.PE(signed).verify_checksum(), "the signed launcher's checksum is wrong")
+    checked = run([args.pack, "check", signed])
+    listed = run([args.pack, "list", signed])
+    expect(checked.returncode == 0 and listed.returncode == 0 and
+           listed.stdout == run([args.pack, "list", full]).stdout,
+           f"check and list of the signed launcher: {checked.stderr.strip()} {listed.stderr.strip()}")
+    print("signed: osslsigncode verify passed; nimbrel-pack check and list read the signed file")
+
+    check_layout(big, args.launcher, "big.exe")
+    check_executable(args, big, icon=False)
+    expect(run([args.pack, "check", big]).returncode == 0, "check of the 60 MB launcher failed")
+
+    # The launcher built without a payload, as check describes it.
+    manifest_id = int(defines["NIMBREL_PAYLOAD_MANIFEST_ID"])
+    if not any(k[:2] == (CheckExecutable.RT_RCDATA, manifest_id)
+               for k in resources(pefile.PE(args.launcher))):
+        said = run([args.pack, "check", args.launcher])
+        expect(said.returncode == 1 and "no payload" in said.stderr and "1.1.0" in said.stderr,
+               f"check of the launcher without a payload said: {said.stderr.strip()}")
+    for name in ("full.exe", "big.exe"):
+        print(f"pefile on {name}: {len(pefile.PE(os.path.join(args.work, name)).get_warnings())} "
+              "warnings, checksum right, layout and resources as checked above")
+
+
+def check_under_wine(args, folder, signed, big, big_dir):
+    windows_out = os.path.join(args.work, "windows.exe")
+    start = time.monotonic()
+    result = run([args.wine_run, args.wine_arch, args.build_root, args.windows_pack, "embed",
+                  wine_path(args.launcher), wine_path(args.payload_dir), "-o",
+                  wine_path(windows_out), "--level", FOLDER_LEVEL], timeout=600)
+    expect(result.returncode == 0, f"the Windows nimbrel-pack: {result.stderr.strip()[-400:]}")
+    expect(os.path.exists(windows_out) and read(windows_out) == read(folder),
+           "the Windows nimbrel-pack gives other bytes than the Linux one")
+    print(f"the Windows nimbrel-pack, packing the folder under Wine, gives the same bytes "
+          f"({time.monotonic() - start:.2f} s)")
+    start_under_wine(args, signed, args.payload_dir, "signed launcher")
+    start_under_wine(args, big, big_dir, "60 MB launcher")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--pack", required=True, help="the host nimbrel-pack")
+    parser.add_argument("--launcher", required=True, help="the launcher built without a payload")
+    parser.add_argument("--linked-launcher", required=True,
+                        help="a launcher the linker built with the payload files below")
+    parser.add_argument("--payload-dir", required=True)
+    parser.add_argument("--payload-manifest", required=True)
+    parser.add_argument("--payload-blob", required=True)
+    parser.add_argument("--sample-application", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--check-executable", required=True)
+    parser.add_argument("--objdump", required=True)
+    parser.add_argument("--machine", required=True)
+    parser.add_argument("--icon", required=True)
+    parser.add_argument("--app-manifest", required=True)
+    parser.add_argument("--ids", required=True, help="Launcher/base/ResourceIds.h")
+    parser.add_argument("--version-header", required=True, help="the generated Version.h")
+    parser.add_argument("--wine", action="store_true", help="also the checks under Wine")
+    parser.add_argument("--windows-pack", help="the Windows nimbrel-pack.exe, with --wine")
+    parser.add_argument("--wine-run", help="scripts/wine-run, with --wine")
+    parser.add_argument("--wine-arch")
+    parser.add_argument("--build-root")
+    args = parser.parse_args()
+
+    shutil.rmtree(args.work, ignore_errors=True)
+    os.makedirs(args.work)
+    embedder = Embedder(args.pack, args.work)
+    payload = (args.payload_manifest, args.payload_blob)
+    full, _ = embedder.embed("full.exe", args.launcher, payload)
+    folder, _ = embedder.embed("folder.exe", args.launcher, args.payload_dir, "--level",
+                               FOLDER_LEVEL)
+    print(f"embed of the demo payload folder at level {FOLDER_LEVEL}: {os.path.getsize(folder)} "
+          f"bytes, {embedder.timings['folder.exe']:.2f} s")
+    print(f"embed of the demo payload files: {os.path.getsize(full)} bytes "
+          f"(launcher {os.path.getsize(args.launcher)}), {embedder.timings['full.exe']:.2f} s")
+    sign, verify = make_signer(args.work)
+    signed = sign(full, os.path.join(args.work, "signed.exe"))
+    big_dir = os.path.join(args.work, "big-payload")
+    shutil.copytree(args.payload_dir, big_dir)
+    write(os.path.join(big_dir, "assets", "big.bin"), random.Random(60).randbytes(50_000_000))
+    big, _ = embedder.embed("big.exe", args.launcher, big_dir, "--level", "1")
+    size = sum(os.path.getsize(os.path.join(t, f)) for t, _, fs in os.walk(big_dir) for f in fs)
+    print(f"embed of a {size}-byte folder at level 1: {os.path.getsize(big)} bytes, "
+          f"{embedder.timings['big.exe']:.2f} s")
+    if args.wine:
+        check_under_wine(args, folder, signed, big, big_dir)
+    else:
+        check_without_wine(args, embedder, payload, full, folder, signed, big, sign, verify)
+    hashes = {os.path.basename(p): hashlib.sha256(read(p)).hexdigest()[:16] for p in (full, signed)}
+    print(f"sha256: {hashes}")
+    print("EmbedCheck: " + ("all checks passed" if not failures else f"{len(failures)} failed"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
