@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "Launcher/base/ResourceIds.h"
-#include "Launcher/payload/LittleEndian.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadFormat.h"
 #include "Launcher/payload/PayloadResources.h"
+#include "Packer/PeBytes.h"
 
 namespace {
 
@@ -18,26 +18,7 @@ constexpr std::uint32_t EnglishUs = NIMBREL_RESOURCE_LANGUAGE;
 constexpr std::uint32_t ResourceDirectoryIndex = 2;
 constexpr std::uint32_t HighBit = 0x80000000u;
 
-struct Reader {
-    std::span<const std::uint8_t> bytes;
-
-    bool Has(std::uint64_t at, std::uint64_t length) const {
-        return at <= bytes.size() && length <= bytes.size() - at;
-    }
-    std::optional<std::uint32_t> U16(std::uint64_t at) const {
-        if (!Has(at, 2)) {
-            return std::nullopt;
-        }
-        const auto* p = bytes.data() + static_cast<std::size_t>(at);
-        return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
-    }
-    std::optional<std::uint32_t> U32(std::uint64_t at) const {
-        if (!Has(at, 4)) {
-            return std::nullopt;
-        }
-        return ReadUint32Le(bytes.data() + static_cast<std::size_t>(at));
-    }
-};
+using Reader = PeReader;
 
 struct Section {
     std::uint32_t virtualAddress = 0;
