@@ -150,7 +150,6 @@ std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, Comma
 // Returns PackExit::Ok with payload and totals set, or the exit code to end with.
 int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadBytes& payload,
                   PayloadTotals& totals, std::ostream& err) {
-    PayloadViews views;
     if (!options.dir.empty()) {
         std::error_code missing;
         if (!std::filesystem::is_directory(options.dir, missing)) {
@@ -168,8 +167,6 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
             "embed", packed, options.level, options.jobs,
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), err);
         payload = std::move(packed.payload);
-        views = {{payload.manifest.data(), static_cast<std::int32_t>(payload.manifest.size())},
-                 {payload.blob.data(), static_cast<std::int32_t>(payload.blob.size())}};
     } else {
         LoadedPayload loaded;
         std::size_t used = 0;
@@ -180,9 +177,10 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
         }
         payload.manifest = std::move(loaded.manifestBytes);
         payload.blob = std::move(loaded.blobBytes);
-        views = {{payload.manifest.data(), static_cast<std::int32_t>(payload.manifest.size())},
-                 {payload.blob.data(), static_cast<std::int32_t>(payload.blob.size())}};
     }
+    const PayloadViews views = {
+        {payload.manifest.data(), static_cast<std::int32_t>(payload.manifest.size())},
+        {payload.blob.data(), static_cast<std::int32_t>(payload.blob.size())}};
     const int code = CheckPayload("embed", views, totals, err);
     if (code != PackExit::Ok) {
         err << "nimbrel-pack embed: nothing written\n";

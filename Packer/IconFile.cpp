@@ -40,9 +40,11 @@ bool ReadIconFile(std::span<const std::uint8_t> file, std::vector<IconImage>& im
             return false;
         }
         IconImage image;
-        image.width = file[at];
-        image.height = file[at + 1];
-        image.colourCount = file[at + 2];
+        // In range: the directory was checked against the file's size above.
+        const auto entry = static_cast<std::size_t>(at);
+        image.width = file[entry];
+        image.height = file[entry + 1];
+        image.colourCount = file[entry + 2];
         image.planes = *reader.U16(at + 4);
         image.bitCount = *reader.U16(at + 6);
         image.bytes.assign(file.begin() + offset, file.begin() + offset + size);

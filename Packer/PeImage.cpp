@@ -24,8 +24,9 @@ bool ReadSections(const PeReader& file, std::uint32_t count, PeImage& image, std
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{40} * i;
         PeSection section;
-        for (std::uint64_t c = 0; c < 8 && file.bytes[at + c] != 0; ++c) {
-            section.name += static_cast<char>(file.bytes[at + c]);
+        const auto header = static_cast<std::size_t>(at);
+        for (std::size_t c = 0; c < 8 && file.bytes[header + c] != 0; ++c) {
+            section.name += static_cast<char>(file.bytes[header + c]);
         }
         section.virtualSize = *file.U32(at + 8);
         section.virtualAddress = *file.U32(at + 12);

@@ -41,7 +41,7 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
         error = "the base relocation table lies outside the image's sections";
         return false;
     }
-    const PeReader blocks{file.subspan(*offset, table.size)};
+    const PeReader blocks{file.subspan(static_cast<std::size_t>(*offset), table.size)};
     for (std::uint64_t at = 0; at < table.size;) {
         const auto page = blocks.U32(at);
         const auto size = blocks.U32(at + 4);
@@ -79,7 +79,7 @@ bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
         error = "the debug directory does not parse";
         return false;
     }
-    const PeReader entries{file.subspan(*offset, table.size)};
+    const PeReader entries{file.subspan(static_cast<std::size_t>(*offset), table.size)};
     for (std::uint32_t at = 0; at < table.size; at += DebugEntrySize) {
         const std::uint64_t size = *entries.U32(at + 16);
         const std::uint32_t address = *entries.U32(at + 20);

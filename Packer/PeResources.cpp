@@ -10,13 +10,11 @@
 #include "Launcher/payload/PayloadFormat.h"
 #include "Launcher/payload/PayloadResources.h"
 #include "Packer/PeBytes.h"
+#include "Packer/ResourceTree.h"
 
 namespace {
 
-constexpr std::uint32_t RtRcdata = 10;
 constexpr std::uint32_t EnglishUs = NIMBREL_RESOURCE_LANGUAGE;
-constexpr std::uint32_t ResourceDirectoryIndex = 2;
-constexpr std::uint32_t HighBit = 0x80000000u;
 
 using Reader = PeReader;
 
@@ -43,7 +41,7 @@ std::optional<std::uint64_t> MapRange(const std::vector<Section>& sections, std:
 
 struct DirectoryEntry {
     std::uint32_t id = 0;
-    std::uint32_t target = 0;  // offset from the tree's start; HighBit marks a sub-directory
+    std::uint32_t target = 0;  // from the tree's start; ResourceSubdirectoryBit: a sub-directory
 };
 
 // Lists the id-named entries of the directory at offset in the resource tree.
@@ -61,7 +59,7 @@ std::vector<DirectoryEntry> IdEntries(const Reader& tree, std::uint32_t offset) 
         if (!name || !target) {
             break;
         }
-        if ((*name & HighBit) == 0) {
+        if ((*name & ResourceSubdirectoryBit) == 0) {
             entries.push_back({*name & 0xFFFF, *target});
         }
     }
@@ -71,8 +69,8 @@ std::vector<DirectoryEntry> IdEntries(const Reader& tree, std::uint32_t offset) 
 std::optional<std::uint32_t> FindSubdirectory(const Reader& tree, std::uint32_t offset,
                                               std::uint32_t id) {
     for (const auto& entry : IdEntries(tree, offset)) {
-        if (entry.id == id && (entry.target & HighBit) != 0) {
-            return entry.target & ~HighBit;
+        if (entry.id == id && (entry.target & ResourceSubdirectoryBit) != 0) {
+            return entry.target & ~ResourceSubdirectoryBit;
         }
     }
     return std::nullopt;
@@ -111,7 +109,7 @@ std::int32_t FindRcdata(const Lookup& lookup, std::uint32_t id, const ResourceCo
     const auto entries = IdEntries(lookup.tree, *languages);
     const DirectoryEntry* chosen = nullptr;
     for (const auto& entry : entries) {
-        const bool leaf = (entry.target & HighBit) == 0;
+        const bool leaf = (entry.target & ResourceSubdirectoryBit) == 0;
         if (leaf && (chosen == nullptr || entry.id == EnglishUs)) {
             chosen = &entry;
         }
@@ -167,7 +165,7 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
     }
     const std::uint64_t directories = optional + (*magic == 0x10B ? 96 : 112);
     const auto directoryCount = reader.U32(directories - 4);
-    const std::uint64_t resourceEntry = directories + std::uint64_t{8} * ResourceDirectoryIndex;
+    const std::uint64_t resourceEntry = directories + std::uint64_t{8} * PeDirectoryIndex::Resource;
     if (!directoryCount || resourceEntry + 8 > optional + optionalSize) {
         error = "not a PE executable (optional header too short)";
         return false;
@@ -188,9 +186,10 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
     }
 
     const std::uint32_t treeRva =
-        *directoryCount > ResourceDirectoryIndex ? reader.U32(resourceEntry).value_or(0) : 0;
-    const std::uint32_t treeSize =
-        *directoryCount > ResourceDirectoryIndex ? reader.U32(resourceEntry + 4).value_or(0) : 0;
+        *directoryCount > PeDirectoryIndex::Resource ? reader.U32(resourceEntry).value_or(0) : 0;
+    const std::uint32_t treeSize = *directoryCount > PeDirectoryIndex::Resource
+                                       ? reader.U32(resourceEntry + 4).value_or(0)
+                                       : 0;
     Reader tree{};
     if (treeRva != 0 && treeSize != 0) {
         if (const auto offset = MapRange(sections, treeRva, treeSize);
@@ -198,7 +197,7 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
             tree.bytes = file.subspan(static_cast<std::size_t>(*offset), treeSize);
         }
     }
-    const Lookup lookup{reader, tree, sections, FindSubdirectory(tree, 0, RtRcdata)};
+    const Lookup lookup{reader, tree, sections, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
 
     payload = ExePayload{};
     payload.loaderCode = FindRcdata(lookup, PayloadManifestResourceId, ManifestCodes,

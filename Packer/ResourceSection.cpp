@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::uint32_t HighBit = 0x80000000u;
 constexpr std::uint64_t DirectoryHeader = 16;
 constexpr std::uint64_t DirectoryEntry = 8;
 constexpr std::uint64_t DataEntry = 16;
@@ -77,13 +76,15 @@ bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva,
     section.assign(static_cast<std::size_t>(at), 0);
     for (int level = 0; level < 3; ++level) {
         for (const auto& directory : levels[level]) {
-            PutU16(section, directory.offset + 14,
+            PutU16(section, static_cast<std::size_t>(directory.offset + 14),
                    static_cast<std::uint32_t>(directory.ids.size()));
             for (std::size_t i = 0; i < directory.ids.size(); ++i) {
                 const std::uint64_t target =
-                    level < 2 ? (levels[level + 1][directory.targets[i]].offset | HighBit)
-                              : dataEntries + DataEntry * directory.targets[i];
-                const std::size_t entry = directory.offset + DirectoryHeader + DirectoryEntry * i;
+                    level < 2
+                        ? (levels[level + 1][directory.targets[i]].offset | ResourceSubdirectoryBit)
+                        : dataEntries + DataEntry * directory.targets[i];
+                const auto entry = static_cast<std::size_t>(directory.offset + DirectoryHeader +
+                                                            DirectoryEntry * i);
                 PutU32(section, entry, directory.ids[i]);
                 PutU32(section, entry + 4, static_cast<std::uint32_t>(target));
             }
@@ -91,7 +92,7 @@ bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva,
     }
     std::size_t index = 0;
     for (const auto& [key, data] : tree) {
-        const std::size_t entry = dataEntries + DataEntry * index;
+        const auto entry = static_cast<std::size_t>(dataEntries + DataEntry * index);
         PutU32(section, entry, static_cast<std::uint32_t>(sectionRva + dataOffsets[index]));
         PutU32(section, entry + 4, static_cast<std::uint32_t>(data.bytes.size()));
         PutU32(section, entry + 8, data.codePage);

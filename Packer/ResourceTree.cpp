@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::uint32_t HighBit = 0x80000000u;
 constexpr int LanguageLevel = 2;
 
 struct TreeWalk {
@@ -63,11 +62,11 @@ struct TreeWalk {
                             (name > 0xFFFF ? ", more than 16 bits" : " twice"));
             }
             (level == 0 ? key.type : level == 1 ? key.id : key.language) = name;
-            const bool subdirectory = (target & HighBit) != 0;
+            const bool subdirectory = (target & ResourceSubdirectoryBit) != 0;
             if (subdirectory != (level < LanguageLevel)) {
                 return Fail("a resource is not three levels deep (type, id, language)");
             }
-            if (subdirectory ? !ReadDirectory(target & ~HighBit, level + 1, key)
+            if (subdirectory ? !ReadDirectory(target & ~ResourceSubdirectoryBit, level + 1, key)
                              : !ReadData(target, key)) {
                 return false;
             }
@@ -92,6 +91,9 @@ bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, 
             "image's sections";
         return false;
     }
-    TreeWalk walk{file, image, PeReader{file.subspan(*offset, entry.size)}, tree, error, {}, 0};
+    TreeWalk walk{
+        file, image, PeReader{file.subspan(static_cast<std::size_t>(*offset), entry.size)},
+        tree, error, {},
+        0};
     return walk.ReadDirectory(0, 0, {});
 }

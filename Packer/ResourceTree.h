@@ -19,6 +19,9 @@ inline constexpr std::uint32_t Version = 16;
 inline constexpr std::uint32_t Manifest = 24;
 }  // namespace ResourceType
 
+// Set in a resource directory entry's offset when it leads to a sub-directory, not to data.
+inline constexpr std::uint32_t ResourceSubdirectoryBit = 0x80000000u;
+
 struct ResourceKey {
     std::uint32_t type = 0;
     std::uint32_t id = 0;

@@ -65,7 +65,7 @@ struct NodeReader {
 };
 
 void PadTo4(std::vector<std::uint8_t>& out) {
-    out.resize(AlignUp(out.size(), 4), 0);
+    out.resize(static_cast<std::size_t>(AlignUp(out.size(), 4)), 0);
 }
 
 void WriteNode(const VersionNode& node, std::vector<std::uint8_t>& out) {

@@ -12,6 +12,16 @@ bool IsNotFound(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Describes the item at path from its attributes, asking for its reparse tag only when it is a
+// reparse point.
+ListedItem ItemAt(const std::wstring& path, DWORD attributes) {
+    ListedItem item;
+    item.fullPath = path;
+    item.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    item.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkItem(item.fullPath);
+    return item;
+}
+
 // Resets a listed item's attributes unless it is a link, whose attributes are its target's
 // business, then removes it.
 bool ResetAndRemove(const ListedItem& item) {
@@ -44,11 +54,7 @@ bool RemoveSingle(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    ListedItem item;
-    item.fullPath = path;
-    item.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    item.isLink = IsLinkItem(item.fullPath);
-    return ResetAndRemove(item);
+    return ResetAndRemove(ItemAt(path, attributes));
 }
 
 RemovalResult RemoveTree(const std::wstring& path) {
@@ -58,8 +64,8 @@ RemovalResult RemoveTree(const std::wstring& path) {
         result.ok = IsNotFound(GetLastError());
         return result;
     }
-    const bool realDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLinkItem(path);
-    if (realDirectory) {
+    const ListedItem top = ItemAt(path, attributes);
+    if (top.isDirectory && !top.isLink) {
         std::vector<ListedItem> children;
         result.ok = ListDirectory(path, L"", children);
         for (const ListedItem& child : children) {
@@ -74,7 +80,7 @@ RemovalResult RemoveTree(const std::wstring& path) {
             }
         }
     }
-    if (RemoveSingle(path)) {
+    if (ResetAndRemove(top)) {
         ++result.removed;
     } else {
         result.ok = false;
