@@ -10,7 +10,7 @@
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/base/Utf16.h"
 #include "Launcher/payload/UnsafeRecords.h"
-#include "Launcher/workdir/DecisionWalk.h"
+#include "Launcher/workdir/ItemDecision.h"
 
 namespace {
 

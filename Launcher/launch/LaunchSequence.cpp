@@ -71,17 +71,17 @@ int RunLaunch(void* module) {
     }
     const std::wstring workingDirectory = SelectWorkingDirectory(candidates);
     if (workingDirectory.empty()) {
-        ReportFatalError(WorkingDirectoryInaccessibleText);
+        ReportLaunchFailure(PathFailure(WorkingDirectoryInaccessibleText));
     }
 
     PayloadViews views;
     if (const std::int32_t loaded = LoadPayloadResources(module, views); loaded != 0) {
-        ReportStageError(SignedStageError(LaunchStage::LoadResources, loaded, 0));
+        ReportLaunchFailure(StageFailure(SignedStageError(LaunchStage::LoadResources, loaded, 0)));
     }
 
     PendingEntries pending;
     if (const std::optional<StageError> corrupt = VerifyAndParsePayload(views, pending)) {
-        ReportStageError(*corrupt);
+        ReportLaunchFailure(StageFailure(*corrupt));
     }
 
     if (const auto failure = SynchroniseWorkingDirectory(workingDirectory, pending)) {

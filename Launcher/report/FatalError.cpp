@@ -12,35 +12,12 @@
 #include "Launcher/report/FatalText.h"
 #include "Launcher/report/LaunchState.h"
 
-namespace {
-
-[[noreturn]] void ShowAndExit(const std::wstring& message) {
+void ReportLaunchFailure(const LaunchFailure& failure) {
+    ErrorBoxShown.store(true);
+    const std::wstring message = failure.code ? ResourcesCorruptMessage(*failure.code)
+                                              : FillTemplate(failure.text, {failure.path});
     const std::wstring title(FatalBoxTitle);
     MessageBoxW(nullptr, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
     EndLaunch(LaunchEnd::Stopped);
     std::exit(ExitCode::FatalReported);
-}
-
-}  // namespace
-
-void ReportFatalError(std::wstring_view text) {
-    ErrorBoxShown.store(true);
-    ShowAndExit(FillTemplate(text, {}));
-}
-
-void ReportFatalError(std::wstring_view text, std::wstring_view path) {
-    ErrorBoxShown.store(true);
-    ShowAndExit(FillTemplate(text, {path}));
-}
-
-void ReportStageError(const StageError& error) {
-    ErrorBoxShown.store(true);
-    ShowAndExit(ResourcesCorruptMessage(error));
-}
-
-void ReportLaunchFailure(const LaunchFailure& failure) {
-    if (failure.code) {
-        ReportStageError(*failure.code);
-    }
-    ReportFatalError(failure.text, failure.path);
 }

@@ -12,16 +12,6 @@ bool IsNotFound(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Describes the item at path from its attributes, asking for its reparse tag only when it is a
-// reparse point.
-ListedItem ItemAt(const std::wstring& path, DWORD attributes) {
-    ListedItem item;
-    item.fullPath = path;
-    item.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    item.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkItem(item.fullPath);
-    return item;
-}
-
 // Resets a listed item's attributes unless it is a link, whose attributes are its target's
 // business, then removes it.
 bool ResetAndRemove(const ListedItem& item) {
@@ -49,14 +39,6 @@ bool RemoveListedItem(const ListedItem& item) {
     return RemoveDirectoryW(item.fullPath.c_str()) != 0;
 }
 
-bool RemoveSingle(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return false;
-    }
-    return ResetAndRemove(ItemAt(path, attributes));
-}
-
 RemovalResult RemoveTree(const std::wstring& path) {
     RemovalResult result;
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -64,7 +46,11 @@ RemovalResult RemoveTree(const std::wstring& path) {
         result.ok = IsNotFound(GetLastError());
         return result;
     }
-    const ListedItem top = ItemAt(path, attributes);
+    const ListedItem top{path,
+                         {},
+                         {},
+                         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkItem(path)};
     if (top.isDirectory && !top.isLink) {
         std::vector<ListedItem> children;
         result.ok = ListDirectory(path, L"", children);

@@ -16,10 +16,6 @@ bool PathExists(const std::wstring& path);
 // returns false when that fails.
 bool ResetAttributes(const std::wstring& path);
 
-// Removes one file, one link (never its target) or one empty directory, resetting the
-// attributes first so that read-only items go too. Returns false when nothing was removed.
-bool RemoveSingle(const std::wstring& path);
-
 // Removes a listed file, link or empty directory as the listing found it, without asking the
 // file system again; its attributes must have been reset already (read-only files stay
 // otherwise). Returns false when nothing was removed.
@@ -31,8 +27,9 @@ struct RemovalResult {
     bool ok = true;             // false when anything could not be listed or deleted
 };
 
-// Removes path and everything below it; links inside are removed themselves, never followed.
-// Read-only items are removed too. A missing path removes nothing and is not an error.
+// Removes path (a file, a link, never its target, or a directory) and everything below it; links
+// inside are removed themselves, never followed. Read-only items are removed too. A missing path
+// removes nothing and is not an error.
 RemovalResult RemoveTree(const std::wstring& path);
 
 // Creates one directory whose parent exists. Returns true only when it was newly created.

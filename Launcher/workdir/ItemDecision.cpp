@@ -5,8 +5,11 @@
 #include "Launcher/workdir/ItemDecision.h"
 
 #include "Launcher/base/SharedNames.h"
+#include "Launcher/workdir/FileChecksum.h"
 
-ListedType ListedTypeOf(std::optional<bool> isDirectory) {
+ListedType FollowedType(const ListedItem& item) {
+    const std::optional<bool> isDirectory =
+        item.isLink ? IsDirectoryFollowingLinks(item.fullPath) : item.isDirectory;
     if (!isDirectory) {
         return ListedType::Unknown;
     }
@@ -28,4 +31,21 @@ ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
     }
     const bool right = checksumOnDisk() == found->second->contentCrc;
     return {right ? ItemAction::Keep : ItemAction::Rewrite, found};
+}
+
+std::optional<LaunchFailure> ForEachItemDecision(const std::vector<ListedItem>& listing,
+                                                 PendingEntries& entries,
+                                                 const DecisionHandler& handle) {
+    for (const ListedItem& item : listing) {
+        const ItemDecision decision =
+            DecideListedItem(FollowedType(item), item.name, item.relativePath, entries,
+                             [&] { return ComputeFileChecksum(item.fullPath); });
+        if (std::optional<LaunchFailure> failure = handle(item, decision)) {
+            return failure;
+        }
+        if (decision.entry != entries.end()) {
+            entries.erase(decision.entry);
+        }
+    }
+    return std::nullopt;
 }

@@ -1,6 +1,6 @@
-// What the synchronisation does with one item of the working folder's listing, decided without
-// touching the file system: the launcher's walk acts on the decision and nimbrel-pack's diff
-// reports it, so that the two cannot tell different stories. Portable (built on the host too).
+// What the synchronisation does with each item of the working folder's listing, and the walk that
+// decides every item in listing order. The launcher acts on the decisions and nimbrel-pack's diff
+// records them, so that the two cannot tell different stories. Portable (built on the host too).
 #pragma once
 
 #include <cstdint>
@@ -8,23 +8,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Launcher/payload/PendingEntries.h"
+#include "Launcher/report/LaunchFailure.h"
+#include "Launcher/workdir/Listing.h"
 
 // What a listed item is with links followed: a link to a directory is a directory, a link whose
 // target is missing is a file. Unknown when a link's target exists but cannot be examined.
 enum class ListedType { File, Directory, Unknown };
 
-// Gives the type that a directory test following links found (nothing: it could not tell).
-ListedType ListedTypeOf(std::optional<bool> isDirectory);
+// Gives what a listed item is with links followed, asking the file system only about links.
+ListedType FollowedType(const ListedItem& item);
 
 enum class ItemAction {
-    Pass,   // a directory, or an item of unknown type (deleting it could reach a link's target)
-    Spare,  // named exactly as the settings file (letter case matters), in any folder: left alone,
-            // and the payload's entry of that path, if any, is a default that is not written over
-            // it
-    Delete,   // no pending entry has its path: a stray, removed
-    Keep,     // its checksum on disk is its entry's: right, neither decompressed nor rewritten
+    Pass,    // a directory, or an item of unknown type (deleting it could reach a link's target)
+    Spare,   // named exactly as the settings file (letter case matters), in any folder: left alone,
+             // and the payload's entry of that path, if any, is a default not written over it
+    Delete,  // no pending entry has its path: a stray, removed
+    Keep,    // its checksum on disk is its entry's: right, neither decompressed nor rewritten
     Rewrite,  // it differs from its entry or cannot be read whole: written again
 };
 
@@ -38,8 +40,19 @@ using ChecksumOnDisk = std::function<std::optional<std::uint32_t>()>;
 
 // Decides what happens to the listed item named name at relativePath below the working folder.
 // Asks checksumOnDisk only when a pending entry has the item's path and the item is not spared.
-// Leaves entries as they are: the caller takes out the entry that a decision carries once it has
-// acted on it, so that a spared settings file's entry is never written.
+// Leaves entries as they are.
 ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
                               const std::wstring& relativePath, PendingEntries& entries,
                               const ChecksumOnDisk& checksumOnDisk);
+
+// Acts on (or records) the decision for one item; a failure ends the walk.
+using DecisionHandler =
+    std::function<std::optional<LaunchFailure>(const ListedItem&, const ItemDecision&)>;
+
+// Decides each item of listing in order, on the launcher's checksum of the file on disk, and hands
+// the decision to handle. Once handled, the entry a decision carries is taken out of entries, so
+// that a spared settings file's entry is never written. Stops at the first failure handle returns
+// and gives it back.
+std::optional<LaunchFailure> ForEachItemDecision(const std::vector<ListedItem>& listing,
+                                                 PendingEntries& entries,
+                                                 const DecisionHandler& handle);

@@ -1,8 +1,7 @@
 // The one listing of a working folder, for the launcher (Win32 underneath) and for nimbrel-pack's
-// diff on any host (POSIX underneath): the order, what counts as a link, and what a link is with
-// links followed. Only symbolic links and junctions are links; other reparse points (cloud-file
-// placeholders, deduplicated files) are ordinary files and folders. Nothing here raises or
-// changes the disk.
+// diff on any host (POSIX underneath). Only symbolic links and junctions are links; other reparse
+// points (cloud-file placeholders, deduplicated files) are ordinary files and folders. Nothing
+// here raises or changes the disk.
 #pragma once
 
 #include <cstdint>
@@ -21,33 +20,29 @@ struct ListedItem {
 };
 
 struct TreeListing {
-    // Depth first: each directory, then everything below it, then its next sibling.
-    std::vector<ListedItem> items;
-    // The folder that could not be listed whole; nothing after the point where it failed is
-    // listed. Empty when the listing is complete.
+    std::vector<ListedItem> items;  // depth first: each directory, then everything below it
+    // The folder that could not be listed whole, after which nothing is listed; empty when the
+    // listing is complete.
     std::optional<std::filesystem::path> stoppedAt;
 };
 
-// Appends the immediate entries of folder (without "." and ".."), with their paths below the
-// listed folder starting with relativeFolder, in the enumeration's order (by name on POSIX
-// hosts, whose order is arbitrary). Returns false when folder cannot be opened for listing or the
-// enumeration fails part way; the entries read until then stay appended.
+// Appends the entries of folder (without "." and ".."), their relative paths starting with
+// relativeFolder, in the enumeration's order (by name on POSIX hosts). Returns false when folder
+// cannot be listed whole; the entries read until then stay appended.
 bool ListDirectory(const std::filesystem::path& folder, const std::wstring& relativeFolder,
                    std::vector<ListedItem>& items);
 
-// Lists folder depth first, descending into real directories only, and stops at the first folder
-// that cannot be listed whole. A folder that cannot be listed at all gives an empty listing.
+// Lists folder depth first, descending into real directories only, up to the first folder that
+// cannot be listed whole.
 TreeListing ListTree(const std::filesystem::path& folder);
 
 // Tells whether a reparse point with this tag is a link: symbolic links and mount points
-// (junctions) are, and so is a tag of 0, which Wine gives for the host's links. Other tags are
-// ordinary files and folders.
+// (junctions) are, and so is a tag of 0, which Wine gives for the host's links.
 bool IsLinkReparseTag(std::uint32_t tag);
 
-// Tells whether the item at path itself is a symbolic link or junction; false when nothing is
-// there or its type cannot be read.
+// Tells whether the item at path itself is a link; false when nothing is there.
 bool IsLinkItem(const std::filesystem::path& path);
 
-// Tells whether path is a directory, following links: a link to a directory is one, a link whose
-// target is missing is not. Returns nothing when a link's target exists but cannot be examined.
+// Tells whether path is a directory, following links (a link whose target is missing is not);
+// nothing when a link's target exists but cannot be examined.
 std::optional<bool> IsDirectoryFollowingLinks(const std::filesystem::path& path);

@@ -75,23 +75,17 @@ bool IsLinkItem(const std::filesystem::path& path) {
 std::optional<bool> IsDirectoryFollowingLinks(const std::filesystem::path& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        if (IsNotFound(GetLastError())) {
-            return false;
-        }
-        return std::nullopt;
+        return IsNotFound(GetLastError()) ? std::optional(false) : std::nullopt;
     }
     if (!IsLinkAt(path.native(), attributes)) {
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
     // Opening without FILE_FLAG_OPEN_REPARSE_POINT reaches the link's target.
-    HANDLE target = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE target = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (target == INVALID_HANDLE_VALUE) {
-        if (IsNotFound(GetLastError())) {
-            return false;
-        }
-        return std::nullopt;
+        return IsNotFound(GetLastError()) ? std::optional(false) : std::nullopt;
     }
     BY_HANDLE_FILE_INFORMATION information{};
     const BOOL known = GetFileInformationByHandle(target, &information);

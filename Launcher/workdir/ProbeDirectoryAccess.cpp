@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/workdir/DecisionWalk.h"
+#include "Launcher/workdir/ItemDecision.h"
 #include "Launcher/workdir/FileSystem.h"
 
 namespace {
@@ -49,6 +49,12 @@ bool IsProbeName(std::wstring_view name, std::wstring_view suffix) {
     return name.starts_with(ProbePrefix) && name.ends_with(suffix);
 }
 
+// Removes the item at path and everything below it; true when something went and nothing stayed.
+bool Removed(const std::wstring& path) {
+    const RemovalResult removal = RemoveTree(path);
+    return removal.ok && removal.removed != 0;
+}
+
 // Removes the probe items that an interrupted earlier start left behind. Returns false when
 // folder cannot be listed or a leftover cannot be removed; other entries are left alone.
 bool RemoveLeftovers(const std::wstring& folder) {
@@ -57,19 +63,12 @@ bool RemoveLeftovers(const std::wstring& folder) {
         return false;
     }
     for (const ListedItem& entry : entries) {
-        const std::wstring& name = entry.name;
         const ListedType type = FollowedType(entry);
         if (type == ListedType::Unknown) {
             return false;
         }
-        if (type == ListedType::Directory) {
-            if (IsProbeName(name, ProbeFolderSuffix)) {
-                const RemovalResult removal = RemoveTree(entry.fullPath.native());
-                if (removal.removed == 0 || !removal.ok) {
-                    return false;
-                }
-            }
-        } else if (IsProbeName(name, ProbeFileSuffix) && !RemoveSingle(entry.fullPath.native())) {
+        const auto suffix = type == ListedType::Directory ? ProbeFolderSuffix : ProbeFileSuffix;
+        if (IsProbeName(entry.name, suffix) && !Removed(entry.fullPath.native())) {
             return false;
         }
     }
@@ -116,7 +115,7 @@ bool ProbeDirectoryAccess(const std::wstring& folder) {
     const std::wstring probeFolder = JoinPath(folder, ProbeName(folderNumber, ProbeFolderSuffix));
 
     if (PathExists(folder) && IsDirectoryFollowingLinks(folder) == false) {
-        RemoveSingle(folder);
+        RemoveTree(folder);
     }
     try {
         if (!RemoveLeftovers(folder)) {
@@ -125,7 +124,7 @@ bool ProbeDirectoryAccess(const std::wstring& folder) {
     } catch (const std::exception&) {
         return false;
     }
-    if (!CreateSingleDirectory(probeFolder) || !RemoveSingle(probeFolder)) {
+    if (!CreateSingleDirectory(probeFolder) || !Removed(probeFolder)) {
         return false;
     }
     bool passed = false;
@@ -134,6 +133,6 @@ bool ProbeDirectoryAccess(const std::wstring& folder) {
     } catch (const std::exception&) {
         passed = false;
     }
-    const bool removed = RemoveSingle(probeFile);
+    const bool removed = Removed(probeFile);
     return passed && removed;
 }

@@ -7,7 +7,7 @@
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/report/FatalText.h"
-#include "Launcher/workdir/DecisionWalk.h"
+#include "Launcher/workdir/ItemDecision.h"
 #include "Launcher/workdir/FileSystem.h"
 #include "Launcher/workdir/WriteExtractedFile.h"
 
@@ -36,6 +36,7 @@ std::optional<LaunchFailure> SynchroniseWorkingDirectory(const std::wstring& wor
     const TreeListing listing = ListTree(workingDirectory);
     const auto act = [&](const ListedItem& item,
                          const ItemDecision& decision) -> std::optional<LaunchFailure> {
+        ResetAttributes(item.fullPath.native());
         switch (decision.action) {
             case ItemAction::Delete:
                 RemoveListedItem(item);
@@ -50,10 +51,7 @@ std::optional<LaunchFailure> SynchroniseWorkingDirectory(const std::wstring& wor
         }
         return std::nullopt;
     };
-    const auto resetAttributes = [](const ListedItem& item) {
-        ResetAttributes(item.fullPath.native());
-    };
-    if (auto failure = ForEachItemDecision(listing.items, entries, act, resetAttributes)) {
+    if (auto failure = ForEachItemDecision(listing.items, entries, act)) {
         return failure;
     }
     for (auto& [relativePath, entry] : entries) {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Launcher/workdir/DecisionWalk.h"
+#include "Launcher/workdir/ItemDecision.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
 namespace {
@@ -95,7 +95,7 @@ TEST_F(FileSystemTest, TellsBrokenLinkIsNoDirectory) {
 TEST_F(FileSystemTest, RemovesReadOnlyAndHiddenItems) {
     WriteFileBytes(At(L"locked.txt"), TextBytes("x"));
     AddAttributes(At(L"locked.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_TRUE(RemoveSingle(At(L"locked.txt")));
+    EXPECT_EQ(RemoveTree(At(L"locked.txt")).removed, 1u);
     EXPECT_FALSE(PathExists(At(L"locked.txt")));
 
     MakeDirectories(At(L"tree\\sub"));
@@ -109,7 +109,6 @@ TEST_F(FileSystemTest, RemovesReadOnlyAndHiddenItems) {
 }
 
 TEST_F(FileSystemTest, ReportsWhatCouldNotBeRemoved) {
-    EXPECT_FALSE(RemoveSingle(At(L"missing")));
     const RemovalResult nothing = RemoveTree(At(L"missing"));
     EXPECT_TRUE(nothing.ok);
     EXPECT_EQ(nothing.removed, 0u);

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/workdir/DecisionWalk.h"
 
 namespace {
 
@@ -50,9 +49,6 @@ TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsAndSparesConfigIniUnread)
     // that the caller strikes it: the payload's Config.ini is only a default.
     EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini", 0u), ItemAction::Spare);
     EXPECT_EQ(decide.reads, 0);
-    EXPECT_EQ(ListedTypeOf(std::nullopt), ListedType::Unknown);
-    EXPECT_EQ(ListedTypeOf(true), ListedType::Directory);
-    EXPECT_EQ(ListedTypeOf(false), ListedType::File);
 }
 
 TEST(ItemDecision, DeletesStraysWithoutReadingThem) {
@@ -73,7 +69,7 @@ TEST(ItemDecision, KeepsOnlyAFileReadWholeWithItsEntrysChecksum) {
 // What the Win32 listing makes of reparse points, seen through the walk both the launcher and the
 // diff run: a folder carrying another tag (a cloud-file placeholder) is a folder, listed and
 // descended into like any other; only links are passed over unread.
-TEST(DecisionWalk, TreatsOnlySymbolicLinksAndJunctionsAsLinks) {
+TEST(ItemDecision, WalkTreatsOnlySymbolicLinksAndJunctionsAsLinks) {
     EXPECT_TRUE(IsLinkReparseTag(0xA000000C));
     EXPECT_TRUE(IsLinkReparseTag(0xA0000003));
     EXPECT_TRUE(IsLinkReparseTag(0));
