@@ -33,13 +33,13 @@ VERSION_STRINGS = None
 
 
 def read_defines(path):
-    """Gives the "#define NAME value" lines of a C header as a dictionary of texts."""
+    """Gives the "#define NAME value" lines of a C header, comments cut, as a dictionary."""
     defines = {}
     with open(path, encoding="utf-8") as f:
         for line in f:
             parts = line.split(None, 2)
             if len(parts) == 3 and parts[0] == "#define":
-                defines[parts[1]] = parts[2].strip()
+                defines[parts[1]] = parts[2].split("/*")[0].strip()
     return defines
 
 
