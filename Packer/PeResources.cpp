@@ -6,8 +6,6 @@
 #include <optional>
 
 #include "Launcher/base/ResourceIds.h"
-#include "Launcher/payload/PayloadCodes.h"
-#include "Launcher/payload/PayloadFormat.h"
 #include "Launcher/payload/PayloadResources.h"
 #include "Packer/PeBytes.h"
 #include "Packer/ResourceTree.h"
@@ -76,19 +74,6 @@ std::optional<std::uint32_t> FindSubdirectory(const Reader& tree, std::uint32_t 
     return std::nullopt;
 }
 
-struct ResourceCodes {
-    std::int32_t notFound;
-    std::int32_t notLoaded;
-    std::int32_t empty;
-    std::int32_t minimumSize;  // a shorter resource counts as empty: its header is missing
-};
-
-constexpr ResourceCodes ManifestCodes{PayloadCode::ManifestNotFound, PayloadCode::ManifestNotLoaded,
-                                      PayloadCode::ManifestEmpty,
-                                      PayloadFormat::ManifestHeaderSize};
-constexpr ResourceCodes BlobCodes{PayloadCode::BlobNotFound, PayloadCode::BlobNotLoaded,
-                                  PayloadCode::BlobEmpty, PayloadFormat::BlobHeaderSize};
-
 struct Lookup {
     const Reader& file;
     const Reader& tree;
@@ -97,11 +82,12 @@ struct Lookup {
 };
 
 // Finds one RT_RCDATA resource; gives the loader's code for it (0 with view set on success).
-std::int32_t FindRcdata(const Lookup& lookup, std::uint32_t id, const ResourceCodes& codes,
-                        ByteView& view, std::vector<std::string>& warnings) {
+std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes, ByteView& view,
+                        std::vector<std::string>& warnings) {
     if (!lookup.rcdata) {
         return codes.notFound;
     }
+    const auto id = static_cast<std::uint32_t>(codes.id);
     const auto languages = FindSubdirectory(lookup.tree, *lookup.rcdata, id);
     if (!languages) {
         return codes.notFound;
@@ -200,11 +186,11 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
     const Lookup lookup{reader, tree, sections, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
 
     payload = ExePayload{};
-    payload.loaderCode = FindRcdata(lookup, PayloadManifestResourceId, ManifestCodes,
-                                    payload.views.manifest, payload.warnings);
+    payload.loaderCode =
+        FindRcdata(lookup, ManifestResourceSteps, payload.views.manifest, payload.warnings);
     if (payload.loaderCode == PayloadCode::Ok) {
-        payload.loaderCode = FindRcdata(lookup, PayloadBlobResourceId, BlobCodes,
-                                        payload.views.blob, payload.warnings);
+        payload.loaderCode =
+            FindRcdata(lookup, BlobResourceSteps, payload.views.blob, payload.warnings);
     }
     return true;
 }

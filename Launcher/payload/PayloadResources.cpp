@@ -4,32 +4,11 @@
 
 #include <windows.h>
 
-#include "Launcher/payload/PayloadCodes.h"
-#include "Launcher/payload/PayloadFormat.h"
-
 namespace {
-
-// The loader codes of one resource, one per step, and the size below which it counts as empty.
-struct ResourceSteps {
-    int id;
-    std::int32_t notFound;
-    std::int32_t notLoaded;
-    std::int32_t notLocked;
-    std::int32_t empty;
-    std::int32_t minimumSize;
-};
-
-constexpr ResourceSteps manifestSteps = {
-    PayloadManifestResourceId,      PayloadCode::ManifestNotFound,
-    PayloadCode::ManifestNotLoaded, PayloadCode::ManifestNotLocked,
-    PayloadCode::ManifestEmpty,     PayloadFormat::ManifestHeaderSize};
-constexpr ResourceSteps blobSteps = {PayloadBlobResourceId,      PayloadCode::BlobNotFound,
-                                     PayloadCode::BlobNotLoaded, PayloadCode::BlobNotLocked,
-                                     PayloadCode::BlobEmpty,     PayloadFormat::BlobHeaderSize};
 
 // Finds, loads and locks one RT_RCDATA resource. Returns 0 with view set, or the code of the
 // first failing step (view untouched).
-std::int32_t LoadRcdata(HMODULE module, const ResourceSteps& steps, ByteView& view) {
+std::int32_t LoadRcdata(HMODULE module, const PayloadResourceSteps& steps, ByteView& view) {
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(steps.id), RT_RCDATA);
     if (found == nullptr) {
         return steps.notFound;
@@ -55,9 +34,9 @@ std::int32_t LoadRcdata(HMODULE module, const ResourceSteps& steps, ByteView& vi
 
 std::int32_t LoadPayloadResources(void* module, PayloadViews& views) {
     const auto handle = static_cast<HMODULE>(module);
-    const std::int32_t manifest = LoadRcdata(handle, manifestSteps, views.manifest);
+    const std::int32_t manifest = LoadRcdata(handle, ManifestResourceSteps, views.manifest);
     if (manifest != PayloadCode::Ok) {
         return manifest;
     }
-    return LoadRcdata(handle, blobSteps, views.blob);
+    return LoadRcdata(handle, BlobResourceSteps, views.blob);
 }

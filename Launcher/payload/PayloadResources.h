@@ -6,12 +6,31 @@
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/payload/ByteView.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Launcher/payload/PayloadFormat.h"
 
 inline constexpr int PayloadManifestResourceId = NIMBREL_PAYLOAD_MANIFEST_ID;
 inline constexpr int PayloadBlobResourceId = NIMBREL_PAYLOAD_BLOB_ID;
 
+// One payload resource: its id, the loader's code for each failing step, and the size below
+// which it counts as empty (its header is missing). nimbrel-pack gives the same codes.
+struct PayloadResourceSteps {
+    int id;
+    std::int32_t notFound;
+    std::int32_t notLoaded;
+    std::int32_t notLocked;
+    std::int32_t empty;
+    std::int32_t minimumSize;
+};
+
+inline constexpr PayloadResourceSteps ManifestResourceSteps = {
+    PayloadManifestResourceId,      PayloadCode::ManifestNotFound,
+    PayloadCode::ManifestNotLoaded, PayloadCode::ManifestNotLocked,
+    PayloadCode::ManifestEmpty,     PayloadFormat::ManifestHeaderSize};
+inline constexpr PayloadResourceSteps BlobResourceSteps = {
+    PayloadBlobResourceId,      PayloadCode::BlobNotFound, PayloadCode::BlobNotLoaded,
+    PayloadCode::BlobNotLocked, PayloadCode::BlobEmpty,    PayloadFormat::BlobHeaderSize};
+
 // Loads the manifest, then the blob, from module (an HMODULE). Returns 0 with both views set, or
-// the first failing step's code: 1-4 for the manifest, 11-14 for the blob (PayloadCode). A
-// manifest shorter than its 8-byte header counts as empty (4), a blob shorter than 4 bytes too
-// (14).
+// the first failing step's code (the steps above).
 std::int32_t LoadPayloadResources(void* module, PayloadViews& views);
