@@ -2,6 +2,9 @@
 // as a start would, because a start with a corrupt payload changes nothing.
 #include "Packer/DiffCommand.h"
 
+#include <map>
+#include <string_view>
+
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadVerify.h"
@@ -52,12 +55,12 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     const FolderDiff diff = DiffWorkingFolder(PathFromUtf8(line.positional.back()), entries);
-    std::size_t counts[6] = {};
+    std::map<std::string_view, std::size_t> counts;
     for (const auto& row : diff.rows) {
-        ++counts[static_cast<int>(row.action)];
-        const std::string action = DiffActionName(row.action);
-        out << action << std::string(9 - action.size(), ' ') << Utf16ToUtf8(row.relativePath);
-        if (row.action == DiffAction::WriteReplacingFolder) {
+        ++counts[row.action];
+        out << row.action << std::string(9 - row.action.size(), ' ')
+            << Utf16ToUtf8(row.relativePath);
+        if (row.replacesFolder) {
             out << "  (after removing the directory standing in its place)";
         }
         out << "\n";
@@ -65,7 +68,8 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (const auto& note : diff.notes) {
         err << "nimbrel-pack diff: note: " << note << "\n";
     }
-    out << "diff: " << counts[0] << " keep, " << counts[1] << " rewrite, " << counts[2]
-        << " delete, " << counts[3] << " spare, " << counts[4] + counts[5] << " write\n";
+    out << "diff: " << counts["keep"] << " keep, " << counts["rewrite"] << " rewrite, "
+        << counts["delete"] << " delete, " << counts["spare"] << " spare, " << counts["write"]
+        << " write\n";
     return PackExit::Ok;
 }

@@ -23,20 +23,21 @@ std::filesystem::path OnDisk(const std::filesystem::path& dir, std::wstring_view
     return path;
 }
 
-// Gives the row for what the walk does with an item; an item passed over gets no row.
-DiffAction RowAction(ItemAction action) {
+// Gives the word for what the walk does with an item; an item passed over gets no row.
+std::string_view ActionWord(ItemAction action) {
     switch (action) {
         case ItemAction::Keep:
-            return DiffAction::Keep;
-        case ItemAction::Delete:
-            return DiffAction::Delete;
-        case ItemAction::Spare:
-            return DiffAction::Spare;
+            return "keep";
         case ItemAction::Rewrite:
+            return "rewrite";
+        case ItemAction::Delete:
+            return "delete";
+        case ItemAction::Spare:
+            return "spare";
         case ItemAction::Pass:
             break;
     }
-    return DiffAction::Rewrite;
+    return {};
 }
 
 }  // namespace
@@ -59,7 +60,7 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
             // A link to a directory is not descended into; an unknown item stays.
             if (decision.action != ItemAction::Pass) {
                 const bool hasEntry = decision.entry != pending.end();
-                diff.rows.push_back({RowAction(decision.action), item.relativePath,
+                diff.rows.push_back({ActionWord(decision.action), item.relativePath,
                                      hasEntry ? decision.entry->second->index : -1});
             }
             return std::nullopt;
@@ -83,27 +84,8 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
         std::error_code error;
         const bool spared = entry->name == SharedName::SparedFile &&
                             std::filesystem::exists(std::filesystem::symlink_status(target, error));
-        diff.rows.push_back({spared           ? DiffAction::Spare
-                             : folderInTheWay ? DiffAction::WriteReplacingFolder
-                                              : DiffAction::Write,
-                             entry->relativePath, entry->index});
+        diff.rows.push_back({spared ? "spare" : "write", entry->relativePath, entry->index,
+                             !spared && folderInTheWay});
     }
     return diff;
-}
-
-const char* DiffActionName(DiffAction action) {
-    switch (action) {
-        case DiffAction::Keep:
-            return "keep";
-        case DiffAction::Rewrite:
-            return "rewrite";
-        case DiffAction::Delete:
-            return "delete";
-        case DiffAction::Spare:
-            return "spare";
-        case DiffAction::Write:
-        case DiffAction::WriteReplacingFolder:
-            return "write";
-    }
-    return "?";
 }

@@ -6,23 +6,16 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Launcher/payload/PendingEntries.h"
 
-enum class DiffAction {
-    Keep,     // the file has the entry's checksum; left alone
-    Rewrite,  // the file differs or cannot be read whole; written again
-    Delete,   // no entry has this path; removed as a stray
-    Spare,    // the settings file, at any depth; left alone, the payload's own unwritten
-    Write,    // the entry's file is missing; written
-    WriteReplacingFolder,  // a directory stands where the file belongs; removed, then written
-};
-
 struct DiffRow {
-    DiffAction action = DiffAction::Keep;
-    std::wstring relativePath;  // UTF-16, elements joined with backslashes
-    std::int32_t index = -1;    // the entry's record index; -1 for strays and the user's own
+    std::string_view action;      // "keep", "rewrite", "delete", "spare" or "write"
+    std::wstring relativePath;    // UTF-16, elements joined with backslashes
+    std::int32_t index = -1;      // the entry's record index; -1 for strays and the user's own
+    bool replacesFolder = false;  // write: a directory standing in its place goes first
 };
 
 struct FolderDiff {
@@ -34,6 +27,3 @@ struct FolderDiff {
 // is the enumeration's on Windows and name order elsewhere; only which files are written or
 // deleted matters). Never writes, renames or deletes anything.
 FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntries& entries);
-
-// Gives the word a report uses for action ("keep", "rewrite", ...).
-const char* DiffActionName(DiffAction action);

@@ -39,8 +39,8 @@ protected:
     std::map<std::wstring, std::string> Classify() {
         std::map<std::wstring, std::string> actions;
         for (const auto& row : DiffWorkingFolder(work(), entries).rows) {
-            std::string action = DiffActionName(row.action);
-            if (row.action == DiffAction::WriteReplacingFolder) {
+            std::string action(row.action);
+            if (row.replacesFolder) {
                 action += " over folder";
             }
             EXPECT_TRUE(actions.emplace(row.relativePath, action).second);
