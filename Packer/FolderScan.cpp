@@ -12,7 +12,7 @@
 #include "Launcher/base/PathRules.h"
 #include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadFormat.h"
-#include "Packer/FileKind.h"
+#include "Launcher/workdir/Listing.h"
 
 namespace {
 
@@ -64,36 +64,30 @@ struct Walk {
             scan.problems.push_back(shown + ": " + reason);
             return;
         }
-        switch (ClassifyItem(path)) {
-            case FileKind::Link:
-                scan.problems.push_back(shown +
-                                        ": is a symbolic link or junction; links are "
-                                        "not packed");
-                return;
-            case FileKind::Special:
-                scan.problems.push_back(shown +
-                                        ": is a special file (FIFO, socket or device), not a "
-                                        "plain file");
-                return;
-            case FileKind::Missing:
-                scan.problems.push_back(shown +
-                                        ": cannot be read (it vanished or its type is "
-                                        "unknown)");
-                return;
-            case FileKind::Directory:
-                elements.push_back(*name);
-                if (elements.size() == DeepestFolder + 1) {
-                    scan.warnings.push_back(shown + ": folder is " +
-                                            std::to_string(elements.size()) +
-                                            " levels deep; payload folders are meant to be at "
-                                            "most two levels deep");
-                }
-                Folder(path, elements);
-                elements.pop_back();
-                return;
-            case FileKind::Regular:
-                File(path, elements, *name);
-                return;
+        // A link is what the launcher's listing calls one: on Windows libstdc++'s symlink_status
+        // does not see junctions and symbolic links, so the item's own attributes are asked.
+        std::error_code error;
+        const auto type = std::filesystem::symlink_status(path, error).type();
+        if (IsLinkItem(path) || type == std::filesystem::file_type::symlink) {
+            scan.problems.push_back(shown +
+                                    ": is a symbolic link or junction; links are not packed");
+        } else if (error || type == std::filesystem::file_type::not_found) {
+            scan.problems.push_back(shown +
+                                    ": cannot be read (it vanished or its type is unknown)");
+        } else if (type == std::filesystem::file_type::directory) {
+            elements.push_back(*name);
+            if (elements.size() == DeepestFolder + 1) {
+                scan.warnings.push_back(shown + ": folder is " + std::to_string(elements.size()) +
+                                        " levels deep; payload folders are meant to be at most "
+                                        "two levels deep");
+            }
+            Folder(path, elements);
+            elements.pop_back();
+        } else if (type == std::filesystem::file_type::regular) {
+            File(path, elements, *name);
+        } else {
+            scan.problems.push_back(
+                shown + ": is a special file (FIFO, socket or device), not a plain file");
         }
     }
 
