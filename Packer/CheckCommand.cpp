@@ -2,7 +2,6 @@
 // that passes here cannot fail a first start on its resources.
 #include "Packer/CheckCommand.h"
 
-#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
@@ -41,16 +40,6 @@ constexpr const char* CheckHelp =
     " a note (a start\n"
     "writes it only where the user has none).\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
-
-std::vector<const PayloadEntry*> InIndexOrder(const PendingEntries& entries) {
-    std::vector<const PayloadEntry*> ordered;
-    for (const auto& [path, entry] : entries) {
-        ordered.push_back(entry.get());
-    }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const PayloadEntry* a, const PayloadEntry* b) { return a->index < b->index; });
-    return ordered;
-}
 
 // Finds the two records of lowest index whose paths are the same file on Windows but differ in
 // letter case.

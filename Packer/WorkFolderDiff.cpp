@@ -3,7 +3,6 @@
 // The listing, the walk and each item's decision are the launcher's own.
 #include "Packer/WorkFolderDiff.h"
 
-#include <algorithm>
 #include <system_error>
 
 #include "Launcher/base/PathRules.h"
@@ -71,13 +70,7 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir, const PendingEntr
                              "after it is checked or deleted");
     }
 
-    std::vector<const PayloadEntry*> remaining;
-    for (const auto& [key, entry] : pending) {
-        remaining.push_back(entry.get());
-    }
-    std::sort(remaining.begin(), remaining.end(),
-              [](const PayloadEntry* a, const PayloadEntry* b) { return a->index < b->index; });
-    for (const PayloadEntry* entry : remaining) {
+    for (const PayloadEntry* entry : InIndexOrder(pending)) {
         const std::filesystem::path target = OnDisk(dir, entry->relativePath);
         const bool folderInTheWay = IsDirectoryFollowingLinks(target) == true;
         // The payload's settings file is a default, never written over anything at its path.
