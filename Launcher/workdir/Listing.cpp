@@ -9,13 +9,10 @@ bool AppendTree(const std::filesystem::path& folder, const std::wstring& relativ
                 TreeListing& listing) {
     std::vector<ListedItem> level;
     const bool whole = ListDirectory(folder, relativeFolder, level);
-    for (ListedItem& item : level) {
-        const bool descend = item.isDirectory && !item.isLink;
-        listing.items.push_back(std::move(item));
-        // Copies: the recursion appends to the listing and may move its items.
-        const ListedItem& added = listing.items.back();
-        if (descend && !AppendTree(std::filesystem::path(added.fullPath),
-                                   std::wstring(added.relativePath), listing)) {
+    for (const ListedItem& item : level) {
+        listing.items.push_back(item);
+        if (item.isDirectory && !item.isLink &&
+            !AppendTree(item.fullPath, item.relativePath, listing)) {
             return false;
         }
     }
