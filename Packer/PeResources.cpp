@@ -14,8 +14,6 @@ namespace {
 
 constexpr std::uint32_t EnglishUs = NIMBREL_RESOURCE_LANGUAGE;
 
-using Reader = PeReader;
-
 struct Section {
     std::uint32_t virtualAddress = 0;
     std::uint32_t rawSize = 0;
@@ -43,7 +41,7 @@ struct DirectoryEntry {
 };
 
 // Lists the id-named entries of the directory at offset in the resource tree.
-std::vector<DirectoryEntry> IdEntries(const Reader& tree, std::uint32_t offset) {
+std::vector<DirectoryEntry> IdEntries(const PeReader& tree, std::uint32_t offset) {
     std::vector<DirectoryEntry> entries;
     const auto named = tree.U16(offset + std::uint64_t{12});
     const auto ids = tree.U16(offset + std::uint64_t{14});
@@ -64,7 +62,7 @@ std::vector<DirectoryEntry> IdEntries(const Reader& tree, std::uint32_t offset) 
     return entries;
 }
 
-std::optional<std::uint32_t> FindSubdirectory(const Reader& tree, std::uint32_t offset,
+std::optional<std::uint32_t> FindSubdirectory(const PeReader& tree, std::uint32_t offset,
                                               std::uint32_t id) {
     for (const auto& entry : IdEntries(tree, offset)) {
         if (entry.id == id && (entry.target & ResourceSubdirectoryBit) != 0) {
@@ -75,8 +73,8 @@ std::optional<std::uint32_t> FindSubdirectory(const Reader& tree, std::uint32_t 
 }
 
 struct Lookup {
-    const Reader& file;
-    const Reader& tree;
+    const PeReader& file;
+    const PeReader& tree;
     const std::vector<Section>& sections;
     std::optional<std::uint32_t> rcdata;
 };
@@ -132,7 +130,7 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
 }  // namespace
 
 bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, std::string& error) {
-    const Reader reader{file};
+    const PeReader reader{file};
     const auto peOffset = reader.U32(0x3C);
     if (!reader.Has(0, 2) || file[0] != 'M' || file[1] != 'Z' || !peOffset ||
         !reader.Has(*peOffset, 24) || file[*peOffset] != 'P' || file[*peOffset + 1] != 'E' ||
@@ -176,7 +174,7 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
     const std::uint32_t treeSize = *directoryCount > PeDirectoryIndex::Resource
                                        ? reader.U32(resourceEntry + 4).value_or(0)
                                        : 0;
-    Reader tree{};
+    PeReader tree{};
     if (treeRva != 0 && treeSize != 0) {
         if (const auto offset = MapRange(sections, treeRva, treeSize);
             offset && reader.Has(*offset, treeSize)) {
