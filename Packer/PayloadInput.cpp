@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "Launcher/base/Utf16.h"
-#include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadFormat.h"
+#include "Launcher/payload/PayloadResources.h"
 #include "Packer/PeResources.h"
 
 namespace {
@@ -59,10 +59,10 @@ bool LoadPayload(const PayloadSource& source, LoadedPayload& payload, std::strin
         !ReadFileBytes(source.blob, payload.blobBytes, error)) {
         return false;
     }
-    if (payload.manifestBytes.size() < std::size_t{PayloadFormat::ManifestHeaderSize}) {
-        payload.loaderCode = PayloadCode::ManifestEmpty;
-    } else if (payload.blobBytes.size() < std::size_t{PayloadFormat::BlobHeaderSize}) {
-        payload.loaderCode = PayloadCode::BlobEmpty;
+    if (payload.manifestBytes.size() < std::size_t{ManifestResourceSteps.minimumSize}) {
+        payload.loaderCode = ManifestResourceSteps.empty;
+    } else if (payload.blobBytes.size() < std::size_t{BlobResourceSteps.minimumSize}) {
+        payload.loaderCode = BlobResourceSteps.empty;
     } else {
         payload.views = {ViewOf(payload.manifestBytes), ViewOf(payload.blobBytes)};
     }

@@ -32,6 +32,11 @@ struct TreeListing {
 bool ListDirectory(const std::filesystem::path& folder, const std::wstring& relativeFolder,
                    std::vector<ListedItem>& items);
 
+// Gives the path below the listed folder of the entry name in relativeFolder.
+inline std::wstring RelativePath(const std::wstring& relativeFolder, const std::wstring& name) {
+    return relativeFolder.empty() ? name : relativeFolder + L'\\' + name;
+}
+
 // Lists folder depth first, descending into real directories only, up to the first folder that
 // cannot be listed whole.
 TreeListing ListTree(const std::filesystem::path& folder);

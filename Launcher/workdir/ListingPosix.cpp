@@ -29,15 +29,12 @@ bool ListDirectory(const std::filesystem::path& folder, const std::wstring& rela
     }
     std::sort(paths.begin(), paths.end());
     for (const std::filesystem::path& path : paths) {
-        ListedItem item;
-        item.fullPath = path;
-        item.name = NameText(path.filename());
-        item.relativePath = relativeFolder.empty() ? item.name : relativeFolder + L'\\' + item.name;
+        const std::wstring name = NameText(path.filename());
         std::error_code typeError;
         const auto status = std::filesystem::symlink_status(path, typeError);
-        item.isLink = std::filesystem::is_symlink(status);
-        item.isDirectory = std::filesystem::is_directory(status);
-        items.push_back(std::move(item));
+        items.push_back({path, RelativePath(relativeFolder, name), name,
+                         std::filesystem::is_directory(status),
+                         std::filesystem::is_symlink(status)});
     }
     return !error;
 }

@@ -54,13 +54,10 @@ bool ListDirectory(const std::filesystem::path& folder, const std::wstring& rela
         if (IsDotEntry(data.cFileName)) {
             continue;
         }
-        ListedItem item;
-        item.name = data.cFileName;
-        item.fullPath = JoinPath(folder.native(), item.name);
-        item.relativePath = relativeFolder.empty() ? item.name : relativeFolder + L'\\' + item.name;
-        item.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        item.isLink = IsLinkTag(data.dwFileAttributes, data.dwReserved0);
-        items.push_back(std::move(item));
+        const std::wstring name = data.cFileName;
+        items.push_back({JoinPath(folder.native(), name), RelativePath(relativeFolder, name), name,
+                         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                         IsLinkTag(data.dwFileAttributes, data.dwReserved0)});
     } while (FindNextFileW(find, &data));
     const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(find);
