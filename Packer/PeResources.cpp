@@ -8,32 +8,12 @@
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/payload/PayloadResources.h"
 #include "Packer/PeBytes.h"
+#include "Packer/PeImage.h"
 #include "Packer/ResourceTree.h"
 
 namespace {
 
 constexpr std::uint32_t EnglishUs = NIMBREL_RESOURCE_LANGUAGE;
-
-struct Section {
-    std::uint32_t virtualAddress = 0;
-    std::uint32_t rawSize = 0;
-    std::uint32_t rawOffset = 0;
-};
-
-// Gives the file offset of [rva, rva + length) when it lies within one section's raw bytes.
-std::optional<std::uint64_t> MapRange(const std::vector<Section>& sections, std::uint32_t rva,
-                                      std::uint32_t length) {
-    for (const auto& section : sections) {
-        if (rva < section.virtualAddress) {
-            continue;
-        }
-        const std::uint64_t within = rva - section.virtualAddress;
-        if (within < section.rawSize && length <= section.rawSize - within) {
-            return section.rawOffset + within;
-        }
-    }
-    return std::nullopt;
-}
 
 struct DirectoryEntry {
     std::uint32_t id = 0;
@@ -75,7 +55,7 @@ std::optional<std::uint32_t> FindSubdirectory(const PeReader& tree, std::uint32_
 struct Lookup {
     const PeReader& file;
     const PeReader& tree;
-    const std::vector<Section>& sections;
+    const PeImage& image;
     std::optional<std::uint32_t> rcdata;
 };
 
@@ -118,7 +98,7 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
         *size < static_cast<std::uint32_t>(codes.minimumSize)) {
         return codes.empty;
     }
-    const auto offset = MapRange(lookup.sections, *rva, *size);
+    const auto offset = FileOffsetOfRva(lookup.image, *rva, *size);
     if (!offset || !lookup.file.Has(*offset, *size)) {
         return codes.notLoaded;
     }
@@ -155,18 +135,22 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
         return false;
     }
 
-    std::vector<Section> sections;
+    // The sections as the table gives them, mapped by their exact spans: a damaged file's
+    // alignments are not trusted.
+    PeImage image;
+    image.sectionAlignment = 1;
     const std::uint64_t table = optional + optionalSize;
     for (std::uint32_t i = 0; i < sectionCount; ++i) {
         const std::uint64_t at = table + std::uint64_t{40} * i;
+        const auto virtualSize = reader.U32(at + 8);
         const auto address = reader.U32(at + 12);
         const auto rawSize = reader.U32(at + 16);
         const auto rawOffset = reader.U32(at + 20);
-        if (!address || !rawSize || !rawOffset) {
+        if (!virtualSize || !address || !rawSize || !rawOffset) {
             error = "not a PE executable (section table cut short)";
             return false;
         }
-        sections.push_back({*address, *rawSize, *rawOffset});
+        image.sections.push_back({{}, *virtualSize, *address, *rawSize, *rawOffset, 0});
     }
 
     const std::uint32_t treeRva =
@@ -176,12 +160,12 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
                                        : 0;
     PeReader tree{};
     if (treeRva != 0 && treeSize != 0) {
-        if (const auto offset = MapRange(sections, treeRva, treeSize);
+        if (const auto offset = FileOffsetOfRva(image, treeRva, treeSize);
             offset && reader.Has(*offset, treeSize)) {
             tree.bytes = file.subspan(static_cast<std::size_t>(*offset), treeSize);
         }
     }
-    const Lookup lookup{reader, tree, sections, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
+    const Lookup lookup{reader, tree, image, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
 
     payload = ExePayload{};
     payload.loaderCode =
