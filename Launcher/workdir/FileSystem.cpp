@@ -46,11 +46,10 @@ RemovalResult RemoveTree(const std::wstring& path) {
         result.ok = IsNotFound(GetLastError());
         return result;
     }
-    const ListedItem top{path,
-                         {},
-                         {},
-                         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkItem(path)};
+    ListedItem top;
+    top.fullPath = path;
+    top.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    top.isLink = IsLinkItem(top.fullPath);
     if (top.isDirectory && !top.isLink) {
         std::vector<ListedItem> children;
         result.ok = ListDirectory(path, L"", children);
