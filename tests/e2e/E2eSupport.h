@@ -41,8 +41,9 @@ void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact = fa
 // Expects the launch to have ended with -100 after a box showing text.
 void ExpectFailureBox(const LaunchResult& result, const std::wstring& text);
 
-// A case whose per-user working folder is removed before and after it. Its launches start the
-// sample application with options: a log of its own, and an end by itself after 300 ms.
+// A case whose per-user working folder is removed before and after it (after ending any
+// application hung there). Its launches start the sample application with options: a log of its
+// own, and an end by itself after 300 ms.
 class LauncherTest : public ::testing::Test {
 protected:
     void SetUp() override;
