@@ -7,6 +7,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "tests/support/WindowsNameOracle.h"
 
@@ -154,36 +155,17 @@ TEST(PathRelative, IsEmptyOutsideBase) {
 // a plain name below the folder: the folder itself, a parent, a renamed file, a device. Each name
 // is also put to the oracle written from Windows' documentation, which must agree.
 TEST(RecordPath, RefusesElementsWindowsWouldNotKeepAsWritten) {
-    const std::wstring nul(1, L'\0');
+    using namespace std::string_literals;
     const std::wstring lone(1, static_cast<wchar_t>(0xD800));
-    for (const std::wstring& name : {std::wstring(),
-                                     std::wstring(L"."),
-                                     std::wstring(L".."),
-                                     std::wstring(L". ."),
-                                     std::wstring(L"Config.ini."),
-                                     std::wstring(L"trail "),
-                                     nul,
-                                     std::wstring(L"a\x01"),
-                                     std::wstring(L"a\\b"),
-                                     std::wstring(L"a/b"),
-                                     std::wstring(L"C:x"),
-                                     std::wstring(L"a|b"),
-                                     std::wstring(L"a?"),
-                                     std::wstring(L"NUL"),
-                                     std::wstring(L"con.txt"),
-                                     std::wstring(L"Lpt9.log"),
-                                     std::wstring(L"aux .ini"),
-                                     L"a" + lone,
-                                     lone + L"\xDC00\xDC00",
-                                     std::wstring(L"COM\u00B9"),
-                                     std::wstring(L"com\u00B2.dll"),
-                                     std::wstring(L"LPT\u00B3 .txt"),
-                                     std::wstring(L"lpt\u00B9.tar.gz"),
-                                     std::wstring(L"CONIN$"),
-                                     std::wstring(L"conin$.txt"),
-                                     std::wstring(L"CONOUT$.log"),
-                                     std::wstring(L"ConOut$ .x"),
-                                     std::wstring(LongestPathElement + 1, L'n')}) {
+    // Dropped or resolved elements, forbidden characters, then devices, then the computed ones.
+    std::vector<std::wstring> names = {L"",      L".",    L"..",  L". .", L"Config.ini.", L"trail ",
+                                       L"a\x01", L"a\\b", L"a/b", L"C:x", L"a|b",         L"a?"};
+    names.insert(names.end(), {L"NUL", L"con.txt", L"Lpt9.log", L"aux .ini", L"COM\u00B9",
+                               L"com\u00B2.dll", L"LPT\u00B3 .txt", L"lpt\u00B9.tar.gz", L"CONIN$",
+                               L"conin$.txt", L"CONOUT$.log", L"ConOut$ .x"});
+    names.insert(names.end(), {L"\0"s, L"a" + lone, lone + L"\xDC00\xDC00",
+                               std::wstring(LongestPathElement + 1, L'n')});
+    for (const std::wstring& name : names) {
         EXPECT_FALSE(WindowsKeepsName(name)) << static_cast<int>(name.size());
         EXPECT_NE(UnsafeRecordPathReason(L"", name), "") << static_cast<int>(name.size());
         EXPECT_NE(UnsafeRecordPathReason(L"Plugins", name), "");
@@ -218,10 +200,6 @@ TEST(RecordPath, AcceptsOrdinaryNamesAndNearMisses) {
         EXPECT_EQ(UnsafeRecordPathReason(folder, longest), "") << folder;
     }
 }
-
-}  // namespace
-
-namespace {
 
 TEST(PathElement, GivesTheLastElementWhateverTheSeparators) {
     EXPECT_EQ(FinalPathElement(L"C:\\W\\Sub\\Config.ini"), L"Config.ini");

@@ -11,24 +11,14 @@
 #include "Launcher/report/FatalText.h"
 #include "Packer/PeResources.h"
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 
 namespace {
 
-void ExpectCorruptBox(const std::wstring& caseName, const StageError& code) {
-    const LaunchResult result = RunLauncher(CaseLauncher(caseName));
-    ASSERT_TRUE(result.finished) << "the launcher did not end";
-    EXPECT_TRUE(result.boxShown);
-    EXPECT_EQ(result.boxText, ResourcesCorruptMessage(code));
-    EXPECT_EQ(result.exitCode, -100);
-}
-
-TEST(CorruptPayload, MissingManifestShowsStageOne) {
-    ExpectCorruptBox(L"no-payload", SignedStageError(1, 1, 0));
-}
-
-TEST(CorruptPayload, MissingBlobShowsStageOneWithTheBlobCode) {
-    ExpectCorruptBox(L"no-blob", SignedStageError(1, 11, 0));
+TEST(CorruptPayload, MissingManifestOrBlobShowsStageOneWithItsCode) {
+    ExpectFailureBox(RunLauncher(CaseLauncher(L"no-payload")),
+                     ResourcesCorruptMessage(SignedStageError(1, 1, 0)));
+    ExpectFailureBox(RunLauncher(CaseLauncher(L"no-blob")),
+                     ResourcesCorruptMessage(SignedStageError(1, 11, 0)));
 }
 
 // The code a case's payload must show, as the test payload tool wrote it ("7.1.12").
@@ -47,20 +37,12 @@ std::wstring CorruptMessage(const std::wstring& code) {
     return FillTemplate(ResourcesCorruptText, {stage, first, second});
 }
 
-class DamagedPayload : public ::testing::TestWithParam<const wchar_t*> {
-protected:
-    void SetUp() override { RemoveTestFolder(UserWorkingDirectory()); }
-    void TearDown() override { RemoveTestFolder(UserWorkingDirectory()); }
-};
+class DamagedPayload : public LauncherTest, public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(DamagedPayload, ShowsTheCodeOfTheFirstFailingCheck) {
     const std::wstring code = ExpectedCode(GetParam());
     ASSERT_FALSE(code.empty());
-    const LaunchResult result = RunLauncher(CaseLauncher(GetParam()));
-    ASSERT_TRUE(result.finished);
-    EXPECT_TRUE(result.boxShown);
-    EXPECT_EQ(result.boxText, CorruptMessage(code));
-    EXPECT_EQ(result.exitCode, -100);
+    ExpectFailureBox(RunLauncher(CaseLauncher(GetParam())), CorruptMessage(code));
 }
 
 INSTANTIATE_TEST_SUITE_P(Stages, DamagedPayload,
@@ -74,20 +56,15 @@ TEST_F(DamagedPayload, DamagedEntryOfAFileThatDiffersShowsStageSix) {
     // the entry is decompressed during the walk, not in the final pass.
     WriteFileText(std::filesystem::path(UserWorkingDirectory()) / L"Sub" / L"data.bin",
                   "other content");
-    const LaunchResult result = RunLauncher(CaseLauncher(L"damaged-range"));
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(result.boxText, ResourcesCorruptMessage(SignedStageError(6, 1, 12)));
-    EXPECT_EQ(result.exitCode, -100);
+    ExpectFailureBox(RunLauncher(CaseLauncher(L"damaged-range")),
+                     ResourcesCorruptMessage(SignedStageError(6, 1, 12)));
 }
 
 TEST_F(DamagedPayload, PayloadWithoutTheApplicationReportsThatItCouldNotStart) {
     // The good test payload is sound but carries no Nimbrel.exe, so the start itself fails.
-    const LaunchResult result = RunLauncher(CaseLauncher(L"good"));
-    ASSERT_TRUE(result.finished);
-    EXPECT_TRUE(result.boxShown);
-    EXPECT_EQ(result.boxText, FillTemplate(StartApplicationFailedText,
-                                           {UserWorkingDirectory() + L"\\Nimbrel.exe"}));
-    EXPECT_EQ(result.exitCode, -100);
+    ExpectFailureBox(
+        RunLauncher(CaseLauncher(L"good")),
+        FillTemplate(StartApplicationFailedText, {UserWorkingDirectory() + L"\\Nimbrel.exe"}));
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(UserWorkingDirectory()) / L"Sub" /
                                         L"Deep" / L"module.dll"));
 }
@@ -113,10 +90,8 @@ TEST_F(DamagedPayload, EmbeddedLauncherWithADamagedManifestOrBlobShowsItsChecksu
             reinterpret_cast<const std::uint8_t*>(bytes.data()) + (view.data - file.data());
         const StageError code{stage, Crc32c(0, start + 4, static_cast<std::size_t>(view.size - 4)),
                               ReadUint32Le(start)};
-        const LaunchResult result = RunLauncher(damaged.wstring());
-        ASSERT_TRUE(result.finished);
-        EXPECT_EQ(result.boxText, ResourcesCorruptMessage(code)) << "stage " << stage;
-        EXPECT_EQ(result.exitCode, -100);
+        SCOPED_TRACE(stage);
+        ExpectFailureBox(RunLauncher(damaged.wstring()), ResourcesCorruptMessage(code));
     }
     RemoveTestFolder(damaged.parent_path().wstring());
 }

@@ -13,8 +13,6 @@
 #include <string>
 
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
-#include "tests/e2e/SampleReport.h"
 #include "tests/support/AgedFile.h"
 
 namespace fs = std::filesystem;
@@ -99,52 +97,40 @@ std::map<std::wstring, std::string> Outcomes(const FolderSnapshot& before,
     return outcomes;
 }
 
-// Starts the case's launcher, whose sample application ends by itself; tells whether both ended
-// well.
-bool StartAndWait(const std::wstring& caseName) {
-    const std::wstring log = TestProgramDirectory() + L"\\sample-diff.log";
-    LaunchOptions options;
-    options.currentDirectory = TestProgramDirectory();
-    options.environment = {{L"NIMBREL_SAMPLE_LOG", log}, {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"300"}};
-    DeleteFileW(log.c_str());
-    const LaunchResult start = RunLauncher(CaseLauncher(caseName), options);
-    EXPECT_EQ(start.exitCode, 0) << fs::path(start.boxText).string();
-    const bool ended = start.exitCode == 0 && WaitForSampleExit(log, 10000);
-    DeleteFileW(log.c_str());
-    return ended;
-}
-
 struct DiffAndStart {
     std::map<std::wstring, std::string> predicted;  // the diff's line for each path
     std::map<std::wstring, std::string> outcomes;   // what the start did to each path
     std::string report;
 };
 
-// Diffs folder against the case's launcher, then starts it. A file named held is kept open
-// against reading from after the folder is read until the start has ended.
-DiffAndStart DiffThenStart(const std::wstring& caseName, const fs::path& folder,
-                           const fs::path& held = {}) {
-    const auto before = Files(folder);
-    HANDLE holder = INVALID_HANDLE_VALUE;
-    if (!held.empty()) {
-        holder = CreateFileW((folder / held).c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-        EXPECT_NE(holder, INVALID_HANDLE_VALUE);
+class DiffAgainstStart : public LauncherTest {
+protected:
+    // Diffs folder against the case's launcher, then starts it. A file named held is kept open
+    // against reading from after the folder is read until the start has ended.
+    DiffAndStart DiffThenStart(const std::wstring& caseName, const fs::path& folder,
+                               const fs::path& held = {}) {
+        const auto before = Files(folder);
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (!held.empty()) {
+            holder = CreateFileW((folder / held).c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+            EXPECT_NE(holder, INVALID_HANDLE_VALUE);
+        }
+        const auto [diffCode, report] =
+            RunPackTool(L"diff \"" + CaseLauncher(caseName) + L"\" \"" + folder.wstring() + L"\"");
+        EXPECT_EQ(diffCode, 0u) << report;
+        const LaunchResult start = Start(caseName);
+        EXPECT_EQ(start.exitCode, 0) << fs::path(start.boxText).string();
+        if (holder != INVALID_HANDLE_VALUE) {
+            CloseHandle(holder);
+        }
+        return {Predictions(report), Outcomes(before, Files(folder)), report};
     }
-    const auto [diffCode, report] =
-        RunPackTool(L"diff \"" + CaseLauncher(caseName) + L"\" \"" + folder.wstring() + L"\"");
-    EXPECT_EQ(diffCode, 0u) << report;
-    EXPECT_TRUE(StartAndWait(caseName));
-    if (holder != INVALID_HANDLE_VALUE) {
-        CloseHandle(holder);
-    }
-    return {Predictions(report), Outcomes(before, Files(folder)), report};
-}
+};
 
-TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
+TEST_F(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     const fs::path folder = UserWorkingDirectory();
-    RemoveTestFolder(folder.wstring());
-    ASSERT_TRUE(StartAndWait(L"full"));
+    ASSERT_EQ(Start().exitCode, 0);
 
     WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
@@ -179,18 +165,16 @@ TEST(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
             << fs::path(path).string();
     }
     ExpectPayloadExtracted(folder);
-    RemoveTestFolder(folder.wstring());
 }
 
 // A payload's Config.ini files are defaults: the first start writes both, a later start keeps
 // what the user made of them, and writes again only the one the user deleted. Before each start
 // the diff says so.
-TEST(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
+TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     using Rows = std::map<std::wstring, std::string>;
     const fs::path folder = UserWorkingDirectory();
     const fs::path defaults = fs::path(TestProgramDirectory()) / L"config-payload";
     const fs::path inner = fs::path(L"Settings") / L"Config.ini";
-    RemoveTestFolder(folder.wstring());
     fs::create_directories(folder);
 
     DiffAndStart run = DiffThenStart(L"config", folder);
@@ -216,7 +200,6 @@ TEST(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
         (Rows{{L"Nimbrel.exe", "keep"}, {L"Config.ini", "spare"}, {inner.wstring(), "write"}}));
     EXPECT_EQ(ReadFileText(folder / L"Config.ini"), "[user]\r\n");
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
-    RemoveTestFolder(folder.wstring());
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/report/FatalText.h"
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 #include "tests/e2e/SampleReport.h"
 
 namespace fs = std::filesystem;

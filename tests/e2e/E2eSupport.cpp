@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "Launcher/base/SharedNames.h"
+#include "tests/e2e/SampleReport.h"
 
 std::wstring TestProgramDirectory() {
     wchar_t path[MAX_PATH] = {};
@@ -86,4 +88,39 @@ void ExpectPayloadExtracted(const std::filesystem::path& folder, bool exact) {
                 << "not in the payload: " << relative;
         }
     }
+}
+
+void ExpectFailureBox(const LaunchResult& result, const std::wstring& text) {
+    EXPECT_TRUE(result.finished) << "the launcher did not end";
+    EXPECT_TRUE(result.boxShown);
+    EXPECT_EQ(result.boxText, text);
+    EXPECT_EQ(result.exitCode, -100);
+}
+
+void LauncherTest::SetUp() {
+    RemoveTestFolder(UserWorkingDirectory());
+    log = TestProgramDirectory() + L"\\sample-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+    DeleteFileW(log.c_str());
+    options.currentDirectory = TestProgramDirectory();
+    options.environment = {{L"NIMBREL_SAMPLE_LOG", log}, {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"300"}};
+}
+
+void LauncherTest::TearDown() {
+    if (std::filesystem::exists(log)) {
+        WaitForSampleExit(log, 10000);
+    }
+    DeleteFileW(log.c_str());
+    if (const int hung = EndProgramsBelow(UserWorkingDirectory()); hung > 0) {
+        std::printf("ended %d application(s) that hung in their start\n", hung);
+    }
+    RemoveTestFolder(UserWorkingDirectory());
+}
+
+LaunchResult LauncherTest::Start(const std::wstring& caseName) {
+    DeleteFileW(log.c_str());
+    const LaunchResult result = RunLauncher(CaseLauncher(caseName), options);
+    if (result.exitCode == 0) {
+        EXPECT_TRUE(WaitForSampleExit(log, 10000)) << "the application did not end";
+    }
+    return result;
 }

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 #include "tests/e2e/SampleReport.h"
 
 namespace fs = std::filesystem;
@@ -22,39 +21,18 @@ namespace {
 
 constexpr const char* UserSettings = "[user]\r\nvolume=7\r\n";
 
-class Faults : public ::testing::Test {
+class Faults : public LauncherTest {
 protected:
-    void SetUp() override {
-        RemoveTestFolder(UserWorkingDirectory());
-        DeleteFileW(log.c_str());
-        options.environment = {{L"NIMBREL_SAMPLE_LOG", log},
-                               {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"200"}};
-    }
-    void TearDown() override {
-        WaitForSampleExit(log, 10000);
-        DeleteFileW(log.c_str());
-        if (const int hung = EndProgramsBelow(UserWorkingDirectory()); hung > 0) {
-            std::printf("faults: ended %d application(s) that hung in their start\n", hung);
-        }
-        RemoveTestFolder(UserWorkingDirectory());
-    }
-
-    // Lets the sample application that a start launched (it ended with 0) end before the next
-    // start; its log may not even exist yet when the launcher has ended.
-    // A launcher killed just after it started the application ended with the kill's code, so
-    // a short while is given for such an application's log to appear.
-    void WaitForApplication(long launcherExit) {
+    // A launcher killed just after it started the application ended with the kill's code, so a
+    // short while is given for such an application's log to appear; then it is let end.
+    void WaitForKilledStart(long launcherExit) {
         for (int wait = 0; launcherExit != 0 && wait < 10 && !fs::exists(log); ++wait) {
             Sleep(100);
         }
         if (launcherExit == 0 || fs::exists(log)) {
             EXPECT_TRUE(WaitForSampleExit(log, 10000));
         }
-        DeleteFileW(log.c_str());
     }
-
-    const std::wstring log = TestProgramDirectory() + L"\\fault-sample.log";
-    LaunchOptions options;
 };
 
 // Counts payload files below folder that are there but short: a kill that landed mid-write.
@@ -72,9 +50,8 @@ int ShortFiles(const fs::path& folder) {
 
 TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
     const fs::path folder = UserWorkingDirectory();
-    const LaunchResult timed = RunLauncher(CaseLauncher(L"full"), options);
+    const LaunchResult timed = Start();
     ASSERT_EQ(timed.exitCode, 0);
-    WaitForApplication(timed.exitCode);
     const auto lastMs = static_cast<int>(timed.seconds * 1000);
 
     const unsigned seed = std::random_device{}();
@@ -86,6 +63,7 @@ TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
     for (int round = 0; round < 30; ++round) {
         RemoveTestFolder(folder.wstring());
         WriteFileText(folder / L"Config.ini", UserSettings);
+        DeleteFileW(log.c_str());
         const HANDLE launcher = StartProcess(CaseLauncher(L"full"), options);
         ASSERT_NE(launcher, nullptr);
         Sleep(std::uniform_int_distribution<DWORD>(static_cast<DWORD>(lastMs / 4),
@@ -95,7 +73,7 @@ TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
         DWORD code = 1;
         GetExitCodeProcess(launcher, &code);
         CloseHandle(launcher);
-        WaitForApplication(static_cast<long>(code));
+        WaitForKilledStart(static_cast<long>(code));
         // Under Wine, an application whose launcher was killed inside CreateProcessW can hang
         // in its start for good, holding its program open; it is ended before the next round.
         stuck += EndProgramsBelow(folder.wstring());
@@ -103,9 +81,7 @@ TEST_F(Faults, FirstStartKilledAtRandomIsPutRightByTheNextStart) {
         midWrite += shortFiles > 0 ? 1 : 0;
         partial += SnapshotFolder(folder).size() < SnapshotFolder(PayloadSource()).size() ? 1 : 0;
 
-        const LaunchResult again = RunLauncher(CaseLauncher(L"full"), options);
-        ASSERT_EQ(again.exitCode, 0) << "round " << round;
-        WaitForApplication(again.exitCode);
+        ASSERT_EQ(Start().exitCode, 0) << "round " << round;
         ExpectPayloadExtracted(folder, true);
         EXPECT_EQ(ReadFileText(folder / L"Config.ini"), UserSettings) << "round " << round;
     }
@@ -141,17 +117,16 @@ TEST_F(Faults, TenLaunchersAtOnceLetOneGoOnAndEndTheRestWithMinus1000) {
     }
     std::printf("\n");
     EXPECT_GE(codes[0], 1);
-    WaitForApplication(0);
+    EXPECT_TRUE(WaitForSampleExit(log, 10000));
     ExpectPayloadExtracted(UserWorkingDirectory(), true);
 }
 
 TEST_F(Faults, RunningApplicationGetsOneActivationPerLauncherAndTheFolderStays) {
-    const LaunchResult first = RunLauncher(CaseLauncher(L"full"), options);
-    ASSERT_EQ(first.exitCode, 0);
-    WaitForApplication(first.exitCode);
+    ASSERT_EQ(Start().exitCode, 0);
     const auto before = SnapshotFolder(UserWorkingDirectory());
     LaunchOptions application = options;
     application.environment[1].second = L"60000";
+    DeleteFileW(log.c_str());
     const HANDLE running = StartProcess(PayloadSource() + L"\\Nimbrel.exe", application);
     ASSERT_NE(running, nullptr);
     ASSERT_TRUE(WaitForSampleReady(log, 15000));
@@ -173,7 +148,6 @@ TEST_F(Faults, RunningApplicationGetsOneActivationPerLauncherAndTheFolderStays) 
     TerminateProcess(running, 0);
     WaitForSingleObject(running, 5000);
     CloseHandle(running);
-    DeleteFileW(log.c_str());
 }
 
 }  // namespace

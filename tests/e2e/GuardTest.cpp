@@ -8,12 +8,13 @@
 #include <filesystem>
 
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 #include "tests/e2e/SampleReport.h"
 
 namespace {
 
-TEST(Guard, SecondLauncherWhileABoxIsOpenEndsAtOnceWithMinus1000) {
+using Guard = LauncherTest;
+
+TEST_F(Guard, SecondLauncherWhileABoxIsOpenEndsAtOnceWithMinus1000) {
     HANDLE first = StartProcess(CaseLauncher(L"no-payload"));
     ASSERT_NE(first, nullptr);
     HWND box = WaitForBox(GetProcessId(first), 20000);
@@ -33,13 +34,8 @@ TEST(Guard, SecondLauncherWhileABoxIsOpenEndsAtOnceWithMinus1000) {
     CloseHandle(first);
 }
 
-TEST(Guard, RunningApplicationIsAskedToComeForwardAndTheFolderIsLeftAlone) {
-    RemoveTestFolder(UserWorkingDirectory());
-    const std::wstring log = TestProgramDirectory() + L"\\guard-sample.log";
-    DeleteFileW(log.c_str());
-    LaunchOptions options;
-    options.environment = {{L"NIMBREL_SAMPLE_LOG", log},
-                           {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"4000"}};
+TEST_F(Guard, RunningApplicationIsAskedToComeForwardAndTheFolderIsLeftAlone) {
+    options.environment[1].second = L"4000";
     HANDLE application =
         StartProcess(TestProgramDirectory() + L"\\full-payload\\Nimbrel.exe", options);
     ASSERT_NE(application, nullptr);
@@ -56,7 +52,6 @@ TEST(Guard, RunningApplicationIsAskedToComeForwardAndTheFolderIsLeftAlone) {
     EXPECT_EQ(report.otherActivations, 0);
     WaitForSingleObject(application, 5000);
     CloseHandle(application);
-    DeleteFileW(log.c_str());
 }
 
 }  // namespace

@@ -69,9 +69,11 @@ std::vector<wchar_t> EnvironmentBlock(const LaunchOptions& options) {
     return block;
 }
 
-}  // namespace
-
-namespace {
+HWND FindBoxOf(DWORD processId) {
+    BoxSearch search{processId, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 PROCESS_INFORMATION Start(const std::wstring& exe, const LaunchOptions& options, DWORD flags) {
     std::wstring commandLine = L"\"" + exe + L"\" --ignored-argument";
@@ -106,10 +108,8 @@ PROCESS_INFORMATION StartSuspended(const std::wstring& exe, const LaunchOptions&
 HWND WaitForBox(DWORD processId, DWORD timeoutMs) {
     const ULONGLONG until = GetTickCount64() + timeoutMs;
     do {
-        BoxSearch search{processId, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
-            return search.found;
+        if (const HWND box = FindBoxOf(processId); box != nullptr) {
+            return box;
         }
         Sleep(50);
     } while (GetTickCount64() < until);
@@ -139,17 +139,15 @@ LaunchResult RunLauncher(const std::wstring& exe, const LaunchOptions& options) 
         if (result.boxShown) {
             continue;
         }
-        BoxSearch search{processId, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
+        if (const HWND box = FindBoxOf(processId); box != nullptr) {
             result.boxShown = true;
             // The static control may be filled a moment after the window shows.
             for (int attempt = 0; attempt < 40 && result.boxText.empty(); ++attempt) {
-                result.boxText = BoxText(search.found);
+                result.boxText = BoxText(box);
                 Sleep(25);
             }
             Sleep(options.boxCloseDelayMs);
-            PressOk(search.found);
+            PressOk(box);
         }
     }
     DWORD code = 0;

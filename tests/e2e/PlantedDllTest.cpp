@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 
 namespace fs = std::filesystem;
 

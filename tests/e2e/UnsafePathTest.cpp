@@ -9,7 +9,6 @@
 
 #include "Launcher/report/FatalText.h"
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 
 namespace fs = std::filesystem;
 
@@ -20,14 +19,14 @@ struct UnsafeCase {
     std::wstring shownPath;  // below the working folder, as the launcher joins it
 };
 
-class UnsafePath : public ::testing::TestWithParam<UnsafeCase> {
+class UnsafePath : public LauncherTest, public ::testing::WithParamInterface<UnsafeCase> {
 protected:
     void SetUp() override {
-        RemoveTestFolder(UserWorkingDirectory());
+        LauncherTest::SetUp();
         RemoveTestFolder(beside_);
     }
     void TearDown() override {
-        RemoveTestFolder(UserWorkingDirectory());
+        LauncherTest::TearDown();
         RemoveTestFolder(beside_);
     }
     const std::wstring beside_ = LocalAppData() + L"\\Nimbrel.Beside";
@@ -44,14 +43,10 @@ TEST_P(UnsafePath, IsRefusedBeforeAnythingInTheFolderChanges) {
     const auto before = SnapshotFolder(folder);
     const auto besideBefore = SnapshotFolder(beside_);
 
-    const LaunchResult result = RunLauncher(CaseLauncher(GetParam().caseName));
-    ASSERT_TRUE(result.finished);
-    EXPECT_TRUE(result.boxShown);
     // A NUL in the path ends the path the box shows.
     const std::wstring path = UserWorkingDirectory() + GetParam().shownPath;
-    EXPECT_EQ(result.boxText,
-              FillTemplate(WriteFileFailedText, {path.substr(0, path.find(L'\0'))}));
-    EXPECT_EQ(result.exitCode, -100);
+    ExpectFailureBox(RunLauncher(CaseLauncher(GetParam().caseName)),
+                     FillTemplate(WriteFileFailedText, {path.substr(0, path.find(L'\0'))}));
     EXPECT_EQ(SnapshotFolder(folder), before);
     EXPECT_EQ(SnapshotFolder(beside_), besideBefore);
 }

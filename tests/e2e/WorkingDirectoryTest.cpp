@@ -12,7 +12,6 @@
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/report/FatalText.h"
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/LauncherProcess.h"
 #include "tests/e2e/SampleReport.h"
 #include "tests/support/HeldFile.h"
 
@@ -20,55 +19,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WorkingDirectory : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RemoveTestFolder(UserWorkingDirectory());
-        log = TestProgramDirectory() + L"\\sample-" + std::to_wstring(GetCurrentProcessId()) +
-              L".log";
-        DeleteFileW(log.c_str());
-        options.currentDirectory = TestProgramDirectory();
-        options.environment = {{L"NIMBREL_SAMPLE_LOG", log},
-                               {L"NIMBREL_SAMPLE_EXIT_AFTER_MS", L"300"}};
-    }
-    void TearDown() override {
-        WaitForSampleExit(log, 10000);
-        DeleteFileW(log.c_str());
-        RemoveTestFolder(UserWorkingDirectory());
-    }
-
-    // Runs the launcher and waits until the sample application it started has ended.
-    LaunchResult Start() {
-        DeleteFileW(log.c_str());
-        LaunchResult result = RunLauncher(CaseLauncher(launcherCase), options);
-        if (result.exitCode == 0) {
-            WaitForSampleExit(log, 10000);
-        }
-        return result;
-    }
-
-    std::wstring log;
-    LaunchOptions options;
-    std::wstring launcherCase = L"full";
-};
+using WorkingDirectory = LauncherTest;
 
 // The cases every launcher with the demo payload must pass, whether the linker put the payload
 // in ("full") or nimbrel-pack embed did, into the launcher built without one ("embedded").
-class WorkingDirectoryOfLauncher : public WorkingDirectory,
-                                   public ::testing::WithParamInterface<const wchar_t*> {
-protected:
-    void SetUp() override {
-        WorkingDirectory::SetUp();
-        launcherCase = GetParam();
-    }
-};
+class WorkingDirectoryOfLauncher : public LauncherTest,
+                                   public ::testing::WithParamInterface<const wchar_t*> {};
 
 INSTANTIATE_TEST_SUITE_P(Launchers, WorkingDirectoryOfLauncher,
                          ::testing::Values(L"full", L"embedded"),
                          [](const auto& launcher) { return fs::path(launcher.param).string(); });
 
 TEST_P(WorkingDirectoryOfLauncher, FirstStartExtractsThePayloadAndStartsTheApplication) {
-    const LaunchResult result = Start();
+    const LaunchResult result = Start(GetParam());
     ASSERT_TRUE(result.finished);
     EXPECT_FALSE(result.boxShown) << fs::path(result.boxText).string();
     EXPECT_EQ(result.exitCode, 0);
@@ -83,17 +46,17 @@ TEST_P(WorkingDirectoryOfLauncher, FirstStartExtractsThePayloadAndStartsTheAppli
 }
 
 TEST_P(WorkingDirectoryOfLauncher, WarmStartRewritesNothing) {
-    ASSERT_EQ(Start().exitCode, 0);
+    ASSERT_EQ(Start(GetParam()).exitCode, 0);
     const auto before = SnapshotFolder(UserWorkingDirectory());
     Sleep(1100);  // file times on the host have at least this resolution
-    const LaunchResult result = Start();
+    const LaunchResult result = Start(GetParam());
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
     EXPECT_EQ(SnapshotFolder(UserWorkingDirectory()), before);
 }
 
 TEST_P(WorkingDirectoryOfLauncher, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
-    ASSERT_EQ(Start().exitCode, 0);
+    ASSERT_EQ(Start(GetParam()).exitCode, 0);
     const fs::path folder = UserWorkingDirectory();
     WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
@@ -112,7 +75,7 @@ TEST_P(WorkingDirectoryOfLauncher, DamagedFolderIsRepairedAndEveryConfigIniSpare
     WriteFileText(folder / L"locales" / L"config.ini", "wrong case");
     fs::create_directories(folder / L"empty-stray-folder");
 
-    const LaunchResult result = Start();
+    const LaunchResult result = Start(GetParam());
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
     ExpectPayloadExtracted(folder);
@@ -139,10 +102,7 @@ TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedB
     ASSERT_TRUE(holder.Held());
     const LaunchResult result = RunLauncher(CaseLauncher(L"full"), options);
     holder.Release();
-    ASSERT_TRUE(result.finished);
-    EXPECT_TRUE(result.boxShown);
-    EXPECT_EQ(result.boxText, FillTemplate(WriteFileFailedText, {locked.wstring()}));
-    EXPECT_EQ(result.exitCode, -100);
+    ExpectFailureBox(result, FillTemplate(WriteFileFailedText, {locked.wstring()}));
 }
 
 TEST_F(WorkingDirectory, UnusablePerUserFolderFallsBackToTheLaunchersOwnFolder) {

@@ -4,19 +4,13 @@
 // finds byte for byte. The input's last byte picks the payload's size (so the section grows and
 // shrinks across alignments), whether the versions are set and whether the icon is replaced.
 #include <algorithm>
-#include <cstdlib>
 #include <string_view>
 
 #include "Packer/LauncherTemplate.h"
 #include "Packer/PeResources.h"
+#include "tests/fuzz/Require.h"
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 bool Same(const ByteView& view, const std::vector<std::uint8_t>& bytes) {
     return view.size == static_cast<std::int32_t>(bytes.size()) &&

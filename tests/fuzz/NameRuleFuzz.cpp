@@ -3,21 +3,15 @@
 // exactly the paths that the oracle written from Windows' documentation accepts; an accepted
 // path joined onto a working folder must stay below it with the same elements.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
+#include "tests/fuzz/Require.h"
 #include "tests/support/WindowsNameOracle.h"
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // Elements split at either separator, keeping empty ones, so that a missing name shows.
 std::vector<std::wstring> RawElements(std::wstring_view path) {

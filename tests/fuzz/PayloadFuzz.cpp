@@ -2,22 +2,15 @@
 // launcher's checks, record parsing and decompression of every entry. Besides the sanitizers it
 // checks what the callers rely on: a parsed range lies inside the blob, and a decompressed entry
 // holds exactly contentSize bytes with the right checksum.
-#include <cstdlib>
-
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadVerify.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/Require.h"
 
 namespace {
 
 // Larger files are parsed but not decoded: filling gigabytes per input would only slow the run.
 constexpr std::int32_t maximumDecodedSize = 16 << 20;
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void FixChecksum(std::vector<std::uint8_t>& resource) {
     if (resource.size() < 4) {

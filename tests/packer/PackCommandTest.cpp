@@ -12,6 +12,8 @@
 
 namespace {
 
+using ::testing::IsSubstring;
+
 class PackFolder : public TempFolderTest {
 protected:
     std::filesystem::path source() const { return root / "source"; }
@@ -95,13 +97,11 @@ TEST_F(PackFolder, WarnsAboutDeepEmptyFoldersAndLongPathsAndNotesConfigIniWithou
     WriteFileText(source() / "a" / "Config.ini", "[default]");
     const ToolRun run = Pack(source());
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("3 levels deep"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("hollow: empty folder"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("nnn/x.dll: the path is 201 UTF-16 code units long"), std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("a/Config.ini: a default, written only where the user has none\n"),
-              std::string::npos)
-        << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "3 levels deep", run.err);
+    EXPECT_PRED_FORMAT2(IsSubstring, "hollow: empty folder", run.err);
+    EXPECT_PRED_FORMAT2(IsSubstring, "nnn/x.dll: the path is 201 UTF-16 code units long", run.err);
+    EXPECT_PRED_FORMAT2(IsSubstring,
+                        "a/Config.ini: a default, written only where the user has none\n", run.err);
     EXPECT_EQ(Occurrences(run.err, "code units long"), 1u) << run.err;
     EXPECT_EQ(Occurrences(run.err, "note:"), 2u) << run.err;
     EXPECT_TRUE(std::filesystem::exists(blob()));
@@ -122,8 +122,8 @@ TEST_P(PackRefusal, NamesTheItemAndWritesNothing) {
 
     const ToolRun run = Pack(source());
     EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_NE(run.err.find(GetParam().named), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, GetParam().named, run.err);
+    EXPECT_PRED_FORMAT2(IsSubstring, "nothing written", run.err);
     const std::string old = "old manifest";
     EXPECT_EQ(ReadFileBytes(manifest()), std::vector<std::uint8_t>(old.begin(), old.end()));
     EXPECT_FALSE(std::filesystem::exists(blob()));
@@ -189,7 +189,7 @@ TEST_F(PackFolder, RefusesAFolderWithoutFiles) {
     std::filesystem::create_directories(source() / "only" / "folders");
     const ToolRun run = Pack(source());
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("holds no files"), std::string::npos) << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "holds no files", run.err);
     EXPECT_FALSE(std::filesystem::exists(manifest()));
     EXPECT_FALSE(std::filesystem::exists(blob()));
 }
@@ -208,7 +208,7 @@ TEST_F(PackFolder, RefusesAMissingFolderAndOutputsThatCollide) {
                  (unresolvable / "b").string()});
     EXPECT_EQ(apart.exitCode, 2);
     EXPECT_EQ(apart.err.find("name the same file"), std::string::npos) << apart.err;
-    EXPECT_NE(apart.err.find("cannot be written"), std::string::npos) << apart.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "cannot be written", apart.err);
 }
 
 TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
@@ -216,7 +216,7 @@ TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
     const ToolRun run = RunTool({"pack", source().string(), "--manifest", manifest().string(),
                                  "--blob", (root / "absent" / "blob.bin").string()});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("blob.bin.partial: cannot be written"), std::string::npos) << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "blob.bin.partial: cannot be written", run.err);
     EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Packer/PackTool.h"
+#include "tests/payload/support/TestPayload.h"
 
 PackedFile Compressed(const std::vector<std::uint8_t>& content, int level) {
     PackedFile packed;
@@ -52,11 +53,6 @@ void Put16(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value
     image[at + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
-void Put32(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value) {
-    Put16(image, at, value & 0xFFFF);
-    Put16(image, at + 2, value >> 16);
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources, PeKind kind) {
@@ -77,7 +73,7 @@ std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources, 
     std::uint32_t dataAt = dataEntries + 16 * count;
     std::vector<std::uint8_t> tree(dataAt);
     auto put16 = [&](std::uint32_t at, std::uint32_t v) { Put16(tree, at, v); };
-    auto put32 = [&](std::uint32_t at, std::uint32_t v) { Put32(tree, at, v); };
+    auto put32 = [&](std::uint32_t at, std::uint32_t v) { StoreUint32Le(tree, at, v); };
     put16(14, 1);
     put32(16, 10);
     put32(20, 0x80000000u | typeDir);
@@ -99,21 +95,21 @@ std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources, 
     std::vector<std::uint8_t> image(rawAt);
     image[0] = 'M';
     image[1] = 'Z';
-    Put32(image, 0x3C, peAt);
+    StoreUint32Le(image, 0x3C, peAt);
     image[peAt] = 'P';
     image[peAt + 1] = 'E';
     Put16(image, peAt + 4, plus ? 0x8664 : 0x14C);
     Put16(image, peAt + 6, 1);
     Put16(image, peAt + 20, optionalSize);
     Put16(image, optionalAt, plus ? 0x20B : 0x10B);
-    Put32(image, optionalAt + directoriesAt - 4, 16);
-    Put32(image, optionalAt + directoriesAt + 16, sectionRva);
-    Put32(image, optionalAt + directoriesAt + 20, static_cast<std::uint32_t>(tree.size()));
+    StoreUint32Le(image, optionalAt + directoriesAt - 4, 16);
+    StoreUint32Le(image, optionalAt + directoriesAt + 16, sectionRva);
+    StoreUint32Le(image, optionalAt + directoriesAt + 20, static_cast<std::uint32_t>(tree.size()));
     std::copy_n(".rsrc", 5, image.begin() + sectionAt);
-    Put32(image, sectionAt + 8, static_cast<std::uint32_t>(tree.size()));
-    Put32(image, sectionAt + 12, sectionRva);
-    Put32(image, sectionAt + 16, static_cast<std::uint32_t>(tree.size()));
-    Put32(image, sectionAt + 20, rawAt);
+    StoreUint32Le(image, sectionAt + 8, static_cast<std::uint32_t>(tree.size()));
+    StoreUint32Le(image, sectionAt + 12, sectionRva);
+    StoreUint32Le(image, sectionAt + 16, static_cast<std::uint32_t>(tree.size()));
+    StoreUint32Le(image, sectionAt + 20, rawAt);
     image.insert(image.end(), tree.begin(), tree.end());
     return image;
 }

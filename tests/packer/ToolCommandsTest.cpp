@@ -1,12 +1,14 @@
 // list, check and the command line, run in process: exit codes, rows, and the exact error code
 // a launcher would show for each kind of damage.
-#include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/LittleEndian.h"
 #include "Packer/PayloadBuilder.h"
 #include "tests/packer/PackerTestSupport.h"
+#include "tests/payload/support/TestPayload.h"
 
 // The payload ids are spelled out on purpose (48978, 19266): a second reading of the format.
 namespace {
+
+using ::testing::IsSubstring;
 
 class ToolCommands : public TempFolderTest {
 protected:
@@ -27,18 +29,20 @@ protected:
         return RunTool({command, "--manifest", m().string(), "--blob", b().string()});
     }
 
-    // Rewrites a resource file after changing it, optionally fixing its checksum.
-    static void Damage(const std::filesystem::path& path, std::size_t at, std::uint8_t value,
-                       bool fixChecksum) {
-        auto bytes = ReadFileBytes(path).value();
-        bytes[at] = value;
-        if (fixChecksum) {
-            const std::uint32_t crc = Crc32c(0, bytes.data() + 4, bytes.size() - 4);
-            for (int i = 0; i < 4; ++i) {
-                bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (8 * i));
+    // Writes the payload of records (each compressed from ten bytes of text unless already
+    // compressed) and checks it.
+    ToolRun CheckRecords(std::vector<PayloadRecord> records) {
+        for (PayloadRecord& record : records) {
+            if (record.packed.frame.empty()) {
+                record.packed = Compressed(TextBytes(10, 1), 3);
             }
         }
-        WriteFileBytes(path, bytes);
+        PayloadBytes bytes;
+        std::string error;
+        EXPECT_TRUE(BuildPayload(records, bytes, error)) << error;
+        WriteFileBytes(m(), bytes.manifest);
+        WriteFileBytes(b(), bytes.blob);
+        return WithFiles("check");
     }
 };
 
@@ -49,8 +53,8 @@ TEST_F(ToolCommands, ChecksAndListsASoundPayload) {
 
     const ToolRun list = WithFiles("list");
     EXPECT_EQ(list.exitCode, 0);
-    EXPECT_NE(list.out.find("    0  Nimbrel.exe       30000"), std::string::npos) << list.out;
-    EXPECT_NE(list.out.find("    1  Sub\\x.dll          3000"), std::string::npos) << list.out;
+    EXPECT_PRED_FORMAT2(IsSubstring, "    0  Nimbrel.exe       30000", list.out);
+    EXPECT_PRED_FORMAT2(IsSubstring, "    1  Sub\\x.dll          3000", list.out);
     const auto manifest = ReadFileBytes(m()).value();
     const std::string crc = "0x" + [&] {
         char text[9];
@@ -58,101 +62,84 @@ TEST_F(ToolCommands, ChecksAndListsASoundPayload) {
                       ReadUint32Le(manifest.data() + 8 + 4 + 4 + 22 + 4));
         return std::string(text);
     }();
-    EXPECT_NE(list.out.find(crc), std::string::npos) << list.out;
+    EXPECT_PRED_FORMAT2(IsSubstring, crc, list.out);
 }
 
+// One byte changed in the blob or the manifest, with the checksum word left or made right again.
 TEST_F(ToolCommands, ReportsEachDamageWithTheLaunchersCode) {
     const auto blob = ReadFileBytes(b()).value();
     const auto manifest = ReadFileBytes(m()).value();
-
-    Damage(b(), 10, static_cast<std::uint8_t>(blob[10] ^ 1), false);
-    ToolRun run = WithFiles("check");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("error code 4."), std::string::npos) << run.err;
-
-    Damage(b(), 10, static_cast<std::uint8_t>(blob[10] ^ 1), true);
-    run = WithFiles("check");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("error code 7.0.12 (compressed CRC mismatch)"), std::string::npos)
-        << run.err;
-    EXPECT_EQ(WithFiles("list").exitCode, 0)
-        << "list still shows a payload whose frames are damaged";
-    WriteFileBytes(b(), blob);
-
-    Damage(m(), 4, 0, true);
-    run = WithFiles("check");
-    EXPECT_NE(run.err.find("error code 3.0.0"), std::string::npos) << run.err;
-    EXPECT_EQ(WithFiles("list").exitCode, 1);
-
-    Damage(m(), 4, 3, true);
-    run = WithFiles("check");
-    EXPECT_NE(run.err.find("error code 5.2.1"), std::string::npos) << run.err;
-
-    Damage(m(), 20, 0x55, false);
-    run = WithFiles("check");
-    EXPECT_NE(run.err.find("error code 2."), std::string::npos) << run.err;
+    const struct {
+        bool inBlob;
+        std::size_t at;
+        std::uint8_t value;
+        bool fixChecksum;
+        const char* code;
+        int listExit;  // list reads the records only, not the frames; -1: not tried
+    } damages[] = {
+        {true, 10, static_cast<std::uint8_t>(blob[10] ^ 1), false, "error code 4.", -1},
+        {true, 10, static_cast<std::uint8_t>(blob[10] ^ 1), true,
+         "error code 7.0.12 (compressed CRC mismatch)", 0},
+        {false, 4, 0, true, "error code 3.0.0", 1},
+        {false, 4, 3, true, "error code 5.2.1", -1},
+        {false, 20, 0x55, false, "error code 2.", -1},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.code);
+        Bytes bytes = damage.inBlob ? blob : manifest;
+        bytes[damage.at] = damage.value;
+        if (damage.fixChecksum) {
+            RefreshChecksum(bytes);
+        }
+        WriteFileBytes(b(), damage.inBlob ? bytes : blob);
+        WriteFileBytes(m(), damage.inBlob ? manifest : bytes);
+        const ToolRun run = WithFiles("check");
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_PRED_FORMAT2(IsSubstring, damage.code, run.err);
+        if (damage.listExit >= 0) {
+            EXPECT_EQ(WithFiles("list").exitCode, damage.listExit);
+        }
+    }
     WriteFileBytes(m(), manifest);
-
     WriteFileBytes(b(), {1, 2});
-    run = WithFiles("check");
-    EXPECT_NE(run.err.find("error code 1.14.0 (blob empty)"), std::string::npos) << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "error code 1.14.0 (blob empty)", WithFiles("check").err);
 }
 
 TEST_F(ToolCommands, ChecksOnlyTheFirstRecordOfARepeatedPath) {
     // A start files the first record of a path and never reads a later one, damaged or not.
-    std::vector<PayloadRecord> records(2, {L"Sub", L"x.dll", {}});
-    std::string error;
-    ASSERT_TRUE(CompressContent(TextBytes(500, 1), 3, records[0].packed, error)) << error;
-    records[1].packed = records[0].packed;
+    std::vector<PayloadRecord> records(2, {L"Sub", L"x.dll", Compressed(TextBytes(500, 1), 3)});
     records[1].packed.compressedCrc ^= 1;
-    PayloadBytes bytes;
-    ASSERT_TRUE(BuildPayload(records, bytes, error)) << error;
-    WriteFileBytes(m(), bytes.manifest);
-    WriteFileBytes(b(), bytes.blob);
-    const ToolRun run = WithFiles("check");
+    const ToolRun run = CheckRecords(records);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("warning: 1 records repeat the path"), std::string::npos) << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "warning: 1 records repeat the path", run.err);
     EXPECT_EQ(run.out.find("check: ok, 1 files, 500 bytes"), 0u) << run.out;
 }
 
 // What a start refuses or rewrites every time is a failed check, named by record and reason.
 TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwinsAndNotesWhatIsWorthAWord) {
-    const auto check = [&](std::vector<PayloadRecord> records) {
-        std::string error;
-        for (PayloadRecord& record : records) {
-            EXPECT_TRUE(CompressContent(TextBytes(10, 1), 3, record.packed, error)) << error;
-        }
-        PayloadBytes bytes;
-        EXPECT_TRUE(BuildPayload(records, bytes, error)) << error;
-        WriteFileBytes(m(), bytes.manifest);
-        WriteFileBytes(b(), bytes.blob);
-        return WithFiles("check");
-    };
-    ToolRun run = check({{L"", L"a.txt", {}}, {L"Plugins", L"nul.txt", {}}});
+    ToolRun run = CheckRecords({{L"", L"a.txt", {}}, {L"Plugins", L"nul.txt", {}}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("record 1 (Plugins\\nul.txt): the name is a reserved Windows device"),
-              std::string::npos)
-        << run.err;
-    run = check({{L"lpt\u00B3.d", L"x.dll", {}}});
-    EXPECT_NE(run.err.find("a folder element is a reserved Windows device name"), std::string::npos)
-        << run.err;
+    EXPECT_PRED_FORMAT2(
+        IsSubstring, "record 1 (Plugins\\nul.txt): the name is a reserved Windows device", run.err);
+    run = CheckRecords({{L"lpt\u00B3.d", L"x.dll", {}}});
+    EXPECT_PRED_FORMAT2(IsSubstring, "a folder element is a reserved Windows device name", run.err);
     // Sound, but worth a word: a Config.ini is only a default; a long path may not fit.
-    run = check({{L"", L"Config.ini", {}},
-                 {std::wstring(150, L'f'), std::wstring(50, L'n') + L".dll", {}},
-                 {L"Sub", L"Config.ini", {}}});
+    run = CheckRecords({{L"", L"Config.ini", {}},
+                        {std::wstring(150, L'f'), std::wstring(50, L'n') + L".dll", {}},
+                        {L"Sub", L"Config.ini", {}}});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("note: record 2 (Sub\\Config.ini): a default, written only where the "
-                           "user has none\n"),
-              std::string::npos)
-        << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring,
+                        "note: record 2 (Sub\\Config.ini): a default, written only where the "
+                        "user has none\n",
+                        run.err);
     EXPECT_EQ(Occurrences(run.err, "note:"), 2u) << run.err;
-    EXPECT_NE(run.err.find("warning: record 1 (fff"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("the path is 205 UTF-16 code units long"), std::string::npos) << run.err;
-    run = check({{L"Sub", L"A.dll", {}}, {L"a", L"b", {}}, {L"sub", L"a.DLL", {}}});
+    EXPECT_PRED_FORMAT2(IsSubstring, "warning: record 1 (fff", run.err);
+    EXPECT_PRED_FORMAT2(IsSubstring, "the path is 205 UTF-16 code units long", run.err);
+    run = CheckRecords({{L"Sub", L"A.dll", {}}, {L"a", L"b", {}}, {L"sub", L"a.DLL", {}}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("records 0 (Sub\\A.dll) and 2 (sub\\a.DLL) differ only in letter case"),
-              std::string::npos)
-        << run.err;
+    EXPECT_PRED_FORMAT2(IsSubstring,
+                        "records 0 (Sub\\A.dll) and 2 (sub\\a.DLL) differ only in letter case",
+                        run.err);
 }
 
 TEST_F(ToolCommands, ReadsThePayloadOutOfAnExecutable) {
@@ -162,12 +149,12 @@ TEST_F(ToolCommands, ReadsThePayloadOutOfAnExecutable) {
     EXPECT_EQ(RunTool({"check", exe.string()}).exitCode, 0);
     const ToolRun list = RunTool({"list", exe.string()});
     EXPECT_EQ(list.exitCode, 0);
-    EXPECT_NE(list.out.find("Sub\\x.dll"), std::string::npos);
+    EXPECT_PRED_FORMAT2(IsSubstring, "Sub\\x.dll", list.out);
 
     WriteFileBytes(exe, MakePeImage({{48978, 1033, ReadFileBytes(m()).value()}}));
     const ToolRun missing = RunTool({"check", exe.string()});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("error code 1.11.0"), std::string::npos) << missing.err;
+    EXPECT_PRED_FORMAT2(IsSubstring, "error code 1.11.0", missing.err);
 
     WriteFileText(exe, "not an executable");
     EXPECT_EQ(RunTool({"list", exe.string()}).exitCode, 2);

@@ -49,13 +49,17 @@ TEST(PayloadEntryParse, ReadsTopLevelRecord) {
     EXPECT_TRUE(run.entry.content.empty());
 }
 
-TEST(PayloadEntryParse, JoinsFolderAndNameWithABackslash) {
-    const TestPayloadBytes bytes = SerializeTestPayload(OneFile(L"Sub\\Deep", L"file.dll"));
-    const ParseRun run = ParseFirst(bytes);
-    ASSERT_EQ(run.result, Ok);
-    EXPECT_EQ(run.entry.folder, L"Sub\\Deep");
-    EXPECT_EQ(run.entry.name, L"file.dll");
-    EXPECT_EQ(run.entry.relativePath, L"Sub\\Deep\\file.dll");
+TEST(PayloadEntryParse, JoinsFolderAndNameWithABackslashFromLittleEndianUnits) {
+    const std::wstring cases[][3] = {
+        {L"Sub\\Deep", L"file.dll", L"Sub\\Deep\\file.dll"},
+        {L"\u00e9t\u00e9", L"\u4e2d.txt", L"\u00e9t\u00e9\\\u4e2d.txt"}};
+    for (const auto& [folder, name, path] : cases) {
+        const ParseRun run = ParseFirst(SerializeTestPayload(OneFile(folder, name)));
+        ASSERT_EQ(run.result, Ok);
+        EXPECT_EQ(run.entry.folder, folder);
+        EXPECT_EQ(run.entry.name, name);
+        EXPECT_EQ(run.entry.relativePath, path);
+    }
 }
 
 TEST(PayloadEntryParse, ReadsConsecutiveRecordsFromTheMovingCursor) {
@@ -78,25 +82,17 @@ TEST(PayloadEntryParse, ReadsConsecutiveRecordsFromTheMovingCursor) {
 TEST(PayloadEntryParse, ReportsTheFirstMissingFieldForEveryCutLength) {
     const TestPayloadBytes full = SerializeTestPayload(OneFile(L"ab", L"x.bin"));
     ASSERT_EQ(full.manifest.size(), 8u + 28 + 4 + 10);
-    const auto expectedFor = [](std::size_t length) {
-        if (length < 12)
-            return NoFolderLength;
-        if (length < 16)
-            return FolderPastEnd;
-        if (length < 20)
-            return NoNameLength;
-        if (length < 30)
-            return NamePastEnd;
-        if (length < 34)
-            return NoContentSize;
-        if (length < 38)
-            return NoContentCrc;
-        if (length < 42)
-            return NoCompressedSize;
-        if (length < 46)
-            return NoCompressedCrc;
-        if (length < 50)
-            return NoDataOffset;
+    // Each field's end in the manifest and the code a cut before that end gives.
+    const std::pair<std::size_t, std::int32_t> fields[] = {
+        {12, NoFolderLength},   {16, FolderPastEnd},   {20, NoNameLength},
+        {30, NamePastEnd},      {34, NoContentSize},   {38, NoContentCrc},
+        {42, NoCompressedSize}, {46, NoCompressedCrc}, {50, NoDataOffset}};
+    const auto expectedFor = [&](std::size_t length) {
+        for (const auto& [end, code] : fields) {
+            if (length < end) {
+                return code;
+            }
+        }
         return Ok;
     };
     for (std::size_t length = 8; length <= full.manifest.size(); ++length) {
@@ -169,13 +165,6 @@ TEST(PayloadEntryParse, EmbeddedNulCutsTheText) {
     ASSERT_EQ(run.result, Ok);
     EXPECT_EQ(run.entry.name, L"a");
     EXPECT_EQ(run.cursor, 8 + 28 + 14);
-}
-
-TEST(PayloadEntryParse, DecodesCodeUnitsLittleEndian) {
-    const TestPayloadBytes bytes = SerializeTestPayload(OneFile(L"\u00e9t\u00e9", L"\u4e2d.txt"));
-    const ParseRun run = ParseFirst(bytes);
-    ASSERT_EQ(run.result, Ok);
-    EXPECT_EQ(run.entry.relativePath, L"\u00e9t\u00e9\\\u4e2d.txt");
 }
 
 // A record whose range is given by hand, in a blob of blobData data bytes.
@@ -292,21 +281,16 @@ TEST(PayloadEntryDecompress, FlippedCompressedBitFailsBeforeTheDecoder) {
     EXPECT_TRUE(made.entry.content.empty());  // content is sized only for the decoder
 }
 
-TEST(PayloadEntryDecompress, FrameOfAnotherSizeFailsToDecode) {
+// A frame of another size, bytes that are no frame, a frame cut short or followed by a byte.
+TEST(PayloadEntryDecompress, RangeThatIsNotOneWholeFrameOfTheFileFailsToDecode) {
     const Bytes file = SeededBytes(13, 5000);
-    const Bytes shorter(file.begin(), file.end() - 1);
-    const Bytes longer = Concat(file, {0x42});
-    EXPECT_EQ(MakeEntry(CompressFrame(shorter), file).entry.Decompress(), DecodeFailed);
-    EXPECT_EQ(MakeEntry(CompressFrame(longer), file).entry.Decompress(), DecodeFailed);
-}
-
-TEST(PayloadEntryDecompress, BytesThatAreNotOneWholeFrameFailToDecode) {
-    const Bytes file = SeededBytes(14, 5000);
     const Bytes frame = CompressFrame(file);
-    EXPECT_EQ(MakeEntry(SeededBytes(15, 200), file).entry.Decompress(), DecodeFailed);
-    EXPECT_EQ(MakeEntry(Bytes(frame.begin(), frame.end() - 1), file).entry.Decompress(),
-              DecodeFailed);
-    EXPECT_EQ(MakeEntry(Concat(frame, {0x00}), file).entry.Decompress(), DecodeFailed);
+    const Bytes ranges[] = {CompressFrame(Bytes(file.begin(), file.end() - 1)),
+                            CompressFrame(Concat(file, {0x42})), SeededBytes(15, 200),
+                            Bytes(frame.begin(), frame.end() - 1), Concat(frame, {0x00})};
+    for (const Bytes& range : ranges) {
+        EXPECT_EQ(MakeEntry(range, file).entry.Decompress(), DecodeFailed) << range.size();
+    }
 }
 
 TEST(PayloadEntryDecompress, NegativeContentSizeFailsBeforeAnyBufferIsSized) {

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "Launcher/payload/LittleEndian.h"
 #include "Launcher/payload/PayloadVerify.h"
 #include "tests/payload/support/TestPayloadCases.h"
 
@@ -28,15 +29,6 @@ std::optional<StageError> Verify(const TestPayloadBytes& bytes) {
 
 std::string Code(const std::optional<StageError>& error) {
     return error ? FormatStageError(*error) : "ok";
-}
-
-std::uint32_t StoredChecksum(const Bytes& resource) {
-    return static_cast<std::uint32_t>(resource[0] | resource[1] << 8 | resource[2] << 16) |
-           static_cast<std::uint32_t>(resource[3]) << 24;
-}
-
-std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
-    return ChecksumOf(Bytes(resource.begin() + 4, resource.end()));
 }
 
 TEST(VerifyPayload, FilesEveryRecordUnderItsRelativePath) {
@@ -97,7 +89,7 @@ TEST(VerifyPayload, AnyFlippedManifestByteFailsTheManifestChecksumBeforeTheBlobI
         ASSERT_TRUE(error) << offset;
         EXPECT_EQ(error->stage, LaunchStage::ManifestChecksum) << offset;
         EXPECT_EQ(error->first, ChecksumAfterHeader(bytes.manifest)) << offset;
-        EXPECT_EQ(error->second, StoredChecksum(good.manifest)) << offset;
+        EXPECT_EQ(error->second, ReadUint32Le(good.manifest.data())) << offset;
     }
 }
 
@@ -118,7 +110,7 @@ TEST(VerifyPayload, BlobChecksumShowsComputedThenStoredUnsigned) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->stage, LaunchStage::BlobChecksum);
     EXPECT_EQ(error->first, ChecksumAfterHeader(bytes.blob));
-    EXPECT_EQ(error->second, StoredChecksum(bytes.blob));
+    EXPECT_EQ(error->second, ReadUint32Le(bytes.blob.data()));
 }
 
 TEST(VerifyPayload, CountBeyondTheRecordsFailsAtTheFirstMissingRecord) {

@@ -14,14 +14,11 @@ const std::wstring Advice =
     L"\r\n\r\nTry restart Nimbrel Hub with administrator privileges or check your antivirus "
     L"software settings.";
 
-TEST(FatalTexts, WriteFileFailedShowsThePathBetweenQuotesOnItsOwnLine) {
+TEST(FatalTexts, FileFailuresShowThePathBetweenQuotesOnItsOwnLine) {
     EXPECT_EQ(FillTemplate(WriteFileFailedText, {L"C:\\Users\\A B\\Nimbrel\\x.dll"}),
               L"Could not launch Nimbrel Hub:\r\n - Write file failed.\r\nFile:\r\n"
               L"'C:\\Users\\A B\\Nimbrel\\x.dll'" +
                   Advice);
-}
-
-TEST(FatalTexts, StartApplicationFailedFollowsTheWriteFileLayout) {
     EXPECT_EQ(FillTemplate(StartApplicationFailedText, {L"C:\\N\\Nimbrel.exe"}),
               L"Could not launch Nimbrel Hub:\r\n - Start application failed.\r\nFile:\r\n"
               L"'C:\\N\\Nimbrel.exe'" +

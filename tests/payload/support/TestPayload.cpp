@@ -100,8 +100,12 @@ void StoreUint32Le(Bytes& bytes, std::size_t offset, std::uint32_t value) {
     }
 }
 
+std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
+    return Crc32c(0, resource.data() + 4, resource.size() - 4);
+}
+
 void RefreshChecksum(Bytes& resource) {
-    StoreUint32Le(resource, 0, Crc32c(0, resource.data() + 4, resource.size() - 4));
+    StoreUint32Le(resource, 0, ChecksumAfterHeader(resource));
 }
 
 std::size_t RecordOffset(const TestPayload& payload, std::size_t record) {

@@ -75,6 +75,9 @@ TestPayloadBytes SerializeTestPayload(const TestPayload& payload);
 // Stores value little-endian at offset of bytes (which must hold offset + 4 bytes).
 void StoreUint32Le(Bytes& bytes, std::size_t offset, std::uint32_t value);
 
+// Gives CRC-32C of a resource of at least 4 bytes after its checksum word: what the word must hold.
+std::uint32_t ChecksumAfterHeader(const Bytes& resource);
+
 // Recomputes the checksum word of one resource of at least 4 bytes.
 void RefreshChecksum(Bytes& resource);
 

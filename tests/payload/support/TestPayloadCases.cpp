@@ -19,10 +19,6 @@ TestPayload GoodPayload() {
     return BuildTestPayload(GoodFiles());
 }
 
-std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
-    return ChecksumOf(Bytes(resource.begin() + 4, resource.end()));
-}
-
 StageError Checksums(std::int32_t stage, const Bytes& resource, std::uint32_t stored) {
     return {stage, ChecksumAfterHeader(resource), stored};
 }
