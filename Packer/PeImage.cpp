@@ -18,21 +18,14 @@ std::uint32_t VirtualSpan(const PeSection& section) {
     return section.virtualSize != 0 ? section.virtualSize : section.rawSize;
 }
 
-bool ReadSections(const PeReader& file, std::uint32_t count, PeImage& image, std::string& error) {
+// Checks that the sections lie in address order and in file order, aligned, with their bytes
+// inside the file, and finds where their bytes end.
+bool CheckSections(const PeReader& file, PeImage& image, std::string& error) {
     std::uint64_t nextAddress = 0;
     std::uint64_t nextRaw = image.sizeOfHeaders;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{40} * i;
-        PeSection section;
-        const auto header = static_cast<std::size_t>(at);
-        for (std::size_t c = 0; c < 8 && file.bytes[header + c] != 0; ++c) {
-            section.name += static_cast<char>(file.bytes[header + c]);
-        }
-        section.virtualSize = *file.U32(at + 8);
-        section.virtualAddress = *file.U32(at + 12);
-        section.rawSize = *file.U32(at + 16);
-        section.rawOffset = *file.U32(at + 20);
-        section.characteristics = *file.U32(at + 36);
+    image.sectionsEnd = image.sizeOfHeaders;
+    for (std::size_t i = 0; i < image.sections.size(); ++i) {
+        const PeSection& section = image.sections[i];
         const std::string name = "section " + std::to_string(i + 1) + " (" + section.name + ")";
         if (section.virtualAddress < nextAddress ||
             section.virtualAddress % image.sectionAlignment) {
@@ -57,7 +50,6 @@ bool ReadSections(const PeReader& file, std::uint32_t count, PeImage& image, std
             nextRaw = std::uint64_t{section.rawOffset} + section.rawSize;
             image.sectionsEnd = nextRaw;
         }
-        image.sections.push_back(section);
     }
     if (nextAddress > image.sizeOfImage) {
         error = "SizeOfImage is smaller than the sections it should hold";
@@ -68,7 +60,7 @@ bool ReadSections(const PeReader& file, std::uint32_t count, PeImage& image, std
 
 }  // namespace
 
-bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
+bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
     image = PeImage{};
     const PeReader file{bytes};
     const auto peOffset = file.U32(0x3C);
@@ -80,7 +72,7 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
     const std::uint64_t coff = *peOffset + std::uint64_t{4};
     image.machine = *file.U16(coff);
     const std::uint32_t sectionCount = *file.U16(coff + 2);
-    const std::uint32_t symbolTable = *file.U32(coff + 8);
+    image.symbolTable = *file.U32(coff + 8);
     const std::uint32_t optionalSize = *file.U16(coff + 16);
     image.fileCharacteristics = *file.U16(coff + 18);
     const std::uint64_t optional = coff + 20;
@@ -120,7 +112,28 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
         image.directories[i] = {*file.U32(image.offsets.directories + 8 * i),
                                 *file.U32(image.offsets.directories + 8 * i + 4)};
     }
+    for (std::uint32_t i = 0; i < sectionCount; ++i) {
+        const std::uint64_t at = table + std::uint64_t{40} * i;
+        PeSection section;
+        const auto header = static_cast<std::size_t>(at);
+        for (std::size_t c = 0; c < 8 && bytes[header + c] != 0; ++c) {
+            section.name += static_cast<char>(bytes[header + c]);
+        }
+        section.virtualSize = *file.U32(at + 8);
+        section.virtualAddress = *file.U32(at + 12);
+        section.rawSize = *file.U32(at + 16);
+        section.rawOffset = *file.U32(at + 20);
+        section.characteristics = *file.U32(at + 36);
+        image.sections.push_back(section);
+    }
+    return true;
+}
 
+bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
+    if (!ReadPeHeaders(bytes, image, error)) {
+        return false;
+    }
+    const std::size_t sectionCount = image.sections.size();
     if (sectionCount == 0 || sectionCount > MaximumSections) {
         error = "the image has " + std::to_string(sectionCount) + " sections";
         return false;
@@ -132,17 +145,16 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
                 " are not powers of two with the file's no larger than 64 KiB and the section's";
         return false;
     }
-    if (image.sizeOfHeaders < table + std::uint64_t{40} * sectionCount ||
+    if (image.sizeOfHeaders < image.offsets.sectionTable + std::uint64_t{40} * sectionCount ||
         image.sizeOfHeaders > bytes.size()) {
         error = "SizeOfHeaders does not cover the section table or passes the end of the file";
         return false;
     }
-    if (symbolTable != 0) {
+    if (image.symbolTable != 0) {
         error = "the image carries a COFF symbol table (it was not stripped)";
         return false;
     }
-    image.sectionsEnd = image.sizeOfHeaders;
-    return ReadSections(file, sectionCount, image, error);
+    return CheckSections(PeReader{bytes}, image, error);
 }
 
 std::optional<std::size_t> SectionOfRva(const PeImage& image, std::uint32_t rva) {

@@ -43,6 +43,7 @@ struct PeImage {
     bool pe32Plus = false;
     std::uint16_t machine = 0;
     std::uint16_t fileCharacteristics = 0;  // the COFF header's
+    std::uint32_t symbolTable = 0;          // the COFF symbol table's offset; 0 when stripped
     std::uint16_t subsystem = 0;
     std::uint32_t entryPoint = 0;  // RVA
     std::uint32_t sectionAlignment = 0;
@@ -52,15 +53,21 @@ struct PeImage {
     std::uint32_t sizeOfInitializedData = 0;
     std::vector<PeDirectory> directories;  // always 16 entries; absent ones are zero
     std::uint32_t directoryCount = 0;      // how many the header holds
-    std::vector<PeSection> sections;       // in table order, which is address order
+    std::vector<PeSection> sections;       // in table order (address order, once parsed)
     std::uint64_t sectionsEnd = 0;         // end of the last section's bytes in the file
     PeFieldOffsets offsets;
 };
 
-// Reads the headers of the image in file. Returns false with error saying what is wrong when the
-// file is not a PE image, is cut short, or has a layout this reader does not handle: sections
-// out of address order or overlapping, alignments that are not powers of two, section bytes
-// beyond the end of the file, or a COFF symbol table.
+// Reads the headers and the section table of the image in file as they are written, checking only
+// that they lie in the file and that the data directories fit the optional header. Returns false
+// with error when the file is not a PE image or its headers are cut short. For reading a file that
+// may be damaged, as the Windows loader would; sectionsEnd is left 0.
+bool ReadPeHeaders(std::span<const std::uint8_t> file, PeImage& image, std::string& error);
+
+// Reads the headers of the image in file as ReadPeHeaders does, then checks its layout. Returns
+// false with error saying what is wrong when the file is not a PE image, is cut short, or has a
+// layout this reader does not handle: sections out of address order or overlapping, alignments
+// that are not powers of two, section bytes beyond the end of the file, or a COFF symbol table.
 bool ParsePeImage(std::span<const std::uint8_t> file, PeImage& image, std::string& error);
 
 // Gives the index of the section whose address range holds rva, or nothing.

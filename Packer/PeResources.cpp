@@ -110,54 +110,14 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
 }  // namespace
 
 bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, std::string& error) {
-    const PeReader reader{file};
-    const auto peOffset = reader.U32(0x3C);
-    if (!reader.Has(0, 2) || file[0] != 'M' || file[1] != 'Z' || !peOffset ||
-        !reader.Has(*peOffset, 24) || file[*peOffset] != 'P' || file[*peOffset + 1] != 'E' ||
-        file[*peOffset + 2] != 0 || file[*peOffset + 3] != 0) {
-        error = "not a PE executable (no MZ and PE signatures)";
-        return false;
-    }
-    const std::uint64_t coff = *peOffset + std::uint64_t{4};
-    const std::uint32_t sectionCount = *reader.U16(coff + 2);
-    const std::uint32_t optionalSize = *reader.U16(coff + 16);
-    const std::uint64_t optional = coff + 20;
-    const auto magic = reader.U16(optional);
-    if (!magic || (*magic != 0x10B && *magic != 0x20B)) {
-        error = "not a PE executable (unknown optional header)";
-        return false;
-    }
-    const std::uint64_t directories = optional + (*magic == 0x10B ? 96 : 112);
-    const auto directoryCount = reader.U32(directories - 4);
-    const std::uint64_t resourceEntry = directories + std::uint64_t{8} * PeDirectoryIndex::Resource;
-    if (!directoryCount || resourceEntry + 8 > optional + optionalSize) {
-        error = "not a PE executable (optional header too short)";
-        return false;
-    }
-
-    // The sections as the table gives them, mapped by their exact spans: a damaged file's
-    // alignments are not trusted.
     PeImage image;
-    image.sectionAlignment = 1;
-    const std::uint64_t table = optional + optionalSize;
-    for (std::uint32_t i = 0; i < sectionCount; ++i) {
-        const std::uint64_t at = table + std::uint64_t{40} * i;
-        const auto virtualSize = reader.U32(at + 8);
-        const auto address = reader.U32(at + 12);
-        const auto rawSize = reader.U32(at + 16);
-        const auto rawOffset = reader.U32(at + 20);
-        if (!virtualSize || !address || !rawSize || !rawOffset) {
-            error = "not a PE executable (section table cut short)";
-            return false;
-        }
-        image.sections.push_back({{}, *virtualSize, *address, *rawSize, *rawOffset, 0});
+    if (!ReadPeHeaders(file, image, error)) {
+        return false;
     }
-
-    const std::uint32_t treeRva =
-        *directoryCount > PeDirectoryIndex::Resource ? reader.U32(resourceEntry).value_or(0) : 0;
-    const std::uint32_t treeSize = *directoryCount > PeDirectoryIndex::Resource
-                                       ? reader.U32(resourceEntry + 4).value_or(0)
-                                       : 0;
+    // Sections map by their exact spans: a damaged file's alignments are not trusted.
+    image.sectionAlignment = 1;
+    const PeReader reader{file};
+    const auto [treeRva, treeSize] = image.directories[PeDirectoryIndex::Resource];
     PeReader tree{};
     if (treeRva != 0 && treeSize != 0) {
         if (const auto offset = FileOffsetOfRva(image, treeRva, treeSize);
