@@ -68,7 +68,7 @@ struct Walk {
         // does not see junctions and symbolic links, so the item's own attributes are asked.
         std::error_code error;
         const auto type = std::filesystem::symlink_status(path, error).type();
-        if (IsLinkItem(path) || type == std::filesystem::file_type::symlink) {
+        if (IsLinkItem(path)) {
             scan.problems.push_back(shown +
                                     ": is a symbolic link or junction; links are not packed");
         } else if (error || type == std::filesystem::file_type::not_found) {

@@ -49,7 +49,7 @@ RemovalResult RemoveTree(const std::wstring& path) {
     ListedItem top;
     top.fullPath = path;
     top.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    top.isLink = IsLinkItem(top.fullPath);
+    top.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkItem(top.fullPath);
     if (top.isDirectory && !top.isLink) {
         std::vector<ListedItem> children;
         result.ok = ListDirectory(path, L"", children);

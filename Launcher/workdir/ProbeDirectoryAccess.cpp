@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/workdir/ItemDecision.h"
 #include "Launcher/workdir/FileSystem.h"
+#include "Launcher/workdir/ItemDecision.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/report/FatalText.h"
-#include "Launcher/workdir/ItemDecision.h"
 #include "Launcher/workdir/FileSystem.h"
+#include "Launcher/workdir/ItemDecision.h"
 #include "Launcher/workdir/WriteExtractedFile.h"
 
 namespace {
