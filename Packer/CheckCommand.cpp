@@ -2,7 +2,6 @@
 // that passes here cannot fail a first start on its resources.
 #include "Packer/CheckCommand.h"
 
-#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -15,7 +14,6 @@
 #include "Launcher/payload/PayloadVerify.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
-#include "Packer/FolderScan.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/RecordNotes.h"
@@ -35,29 +33,14 @@ constexpr const char* CheckHelp =
     "a start that finds the file with other content would show stage 6 instead. A record whose\n"
     "path a start refuses (an element such as \".\", \"" NIMBREL_SPARED_FILE_NAME
     ".\", a device name or a control\n"
-    "character) and two records that differ only in letter case are failures too. A record\n"
+    "character; a folder named " NIMBREL_SPARED_FILE_NAME
+    " in any letter case; a file at the path of another\n"
+    "record's folder) and two records that differ only in letter case, at any folder level,\n"
+    "are failures too; every record is judged, repeats of a path included. A record\n"
     "path longer than 200 UTF-16 code units draws a warning; each " NIMBREL_SPARED_FILE_NAME
-    " a note (a start\n"
-    "writes it only where the user has none).\n"
+    " in any letter case a\n"
+    "note (a start writes it only where the user has none).\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
-
-// Finds the two records of lowest index whose paths are the same file on Windows but differ in
-// letter case.
-std::optional<std::pair<const PayloadEntry*, const PayloadEntry*>> CaseTwins(
-    const std::vector<const PayloadEntry*>& ordered) {
-    std::map<std::wstring, const PayloadEntry*> byFolded;
-    for (const PayloadEntry* entry : ordered) {
-        std::wstring folded;
-        for (const std::wstring_view element : PathElements(entry->relativePath)) {
-            folded += FoldNameCase(element) + L"\\";
-        }
-        const auto [it, inserted] = byFolded.emplace(folded, entry);
-        if (!inserted) {
-            return std::make_pair(it->second, entry);
-        }
-    }
-    return std::nullopt;
-}
 
 }  // namespace
 
@@ -70,22 +53,25 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
             << ErrorCodeWithName(*failure) << "\n";
         return PackExit::Rejected;
     }
-    if (const PayloadEntry* unsafe = FirstUnsafeRecord(entries)) {
-        err << prefix << "record " << unsafe->index << " (" << PrintableUtf8(unsafe->relativePath)
-            << "): " << UnsafeRecordPathReason(unsafe->folder, unsafe->name)
+    const std::vector<RecordPath> paths = ReadRecordPaths(views);
+    if (const std::vector<UnsafeRecord> unsafe = UnsafeRecords(paths); !unsafe.empty()) {
+        const RecordPath& record = unsafe.front().record;
+        err << prefix << "record " << record.index << " (" << PrintableUtf8(record.relativePath)
+            << "): " << unsafe.front().reason
             << "; a start refuses the payload, changes nothing and shows the write-file-failed "
                "box\n";
         return PackExit::Rejected;
     }
-    const std::vector<const PayloadEntry*> ordered = InIndexOrder(entries);
-    if (const auto twins = CaseTwins(ordered)) {
-        err << prefix << "records " << twins->first->index << " ("
-            << PrintableUtf8(twins->first->relativePath) << ") and " << twins->second->index << " ("
-            << PrintableUtf8(twins->second->relativePath)
-            << ") differ only in letter case; Windows keeps one file for both, which every start "
-               "rewrites\n";
+    if (const std::vector<CaseCollision> twins = CaseCollisions(paths); !twins.empty()) {
+        const CaseCollision& twin = twins.front();
+        err << prefix << "records " << twin.first.index << " ("
+            << PrintableUtf8(twin.first.relativePath) << ") and " << twin.second.index << " ("
+            << PrintableUtf8(twin.second.relativePath) << ") differ only in letter case at "
+            << PrintableUtf8(twin.firstSpelling) << " and " << PrintableUtf8(twin.secondSpelling)
+            << "; Windows takes both for one file or folder\n";
         return PackExit::Rejected;
     }
+    const std::vector<const PayloadEntry*> ordered = InIndexOrder(entries);
     for (const PayloadEntry* entry : ordered) {
         const std::string shown = "record " + std::to_string(entry->index) + " (" +
                                   PrintableUtf8(entry->relativePath) + "): ";

@@ -8,6 +8,7 @@
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadVerify.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
@@ -24,16 +25,19 @@ constexpr const char* DiffHelp =
     "  keep     its CRC-32C (read in 65,536-byte pieces) matches its record\n"
     "  rewrite  it differs from its record, or cannot be read whole, and would be written\n"
     "           again\n"
-    "  delete   no record has its path: a stray, removed\n"
-    "  spare    it is named exactly \"" NIMBREL_SPARED_FILE_NAME
-    "\" (any folder, case-sensitive) and stays;\n"
-    "           a record of that path is a default, written only where the user has none\n"
+    "  delete   no record has its path: a stray, removed; or a file inside a directory that a\n"
+    "           record's file replaces, " NIMBREL_SPARED_FILE_NAME
+    " included\n"
+    "  spare    it is named \"" NIMBREL_SPARED_FILE_NAME
+    "\" in any letter case (any folder) and stays;\n"
+    "           a record of that name is a default, written only where the user has none\n"
     "  write    a record whose file is missing would be written (a directory standing in its\n"
-    "           place would be removed first)\n"
-    "Paths compare element by element, case-sensitively, with / and \\ alike, as a start\n"
-    "compares them. Directories are never deleted, nor is an item whose type cannot be read\n"
-    "(it gets no line). Items come in the launcher's listing order: the enumeration's order\n"
-    "on Windows, name order on other hosts.\n"
+    "           place would be removed first, with everything in it)\n"
+    "Paths compare element by element, ignoring letter case as Windows does, with / and \\\n"
+    "alike, as a start compares them, on any host. Directories are never deleted but where a\n"
+    "record's file replaces one, nor is an item whose type cannot be read (it gets no line).\n"
+    "Items come in the launcher's listing order: the enumeration's order on Windows, name\n"
+    "order on other hosts.\n"
     "exit codes: 0 reported; 1 the payload is corrupt (a start would stop before DIR);\n"
     "2 bad command line or unreadable file.\n";
 
@@ -54,7 +58,8 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return PackExit::Rejected;
     }
 
-    const FolderDiff diff = DiffWorkingFolder(PathFromUtf8(line.positional.back()), entries);
+    const FolderDiff diff = DiffWorkingFolder(PathFromUtf8(line.positional.back()),
+                                              ReadRecordPaths(payload.views), entries);
     std::map<std::string_view, std::size_t> counts;
     for (const auto& row : diff.rows) {
         ++counts[row.action];
@@ -62,6 +67,9 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             << Utf16ToUtf8(row.relativePath);
         if (row.replacesFolder) {
             out << "  (after removing the directory standing in its place)";
+        }
+        if (row.insideReplacedFolder) {
+            out << "  (inside a directory that a payload file replaces)";
         }
         out << "\n";
     }

@@ -4,33 +4,18 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <map>
-#include <set>
 #include <system_error>
 #include <utility>
 
 #include "Launcher/base/PathRules.h"
 #include "Launcher/base/Utf16.h"
 #include "Launcher/payload/PayloadFormat.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Launcher/workdir/Listing.h"
 
 namespace {
 
 constexpr std::size_t DeepestFolder = 2;
-
-wchar_t FoldUnit(wchar_t c) {
-    if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-        (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
-        return static_cast<wchar_t>(c - 0x20);
-    }
-    if (c == 0xFF) {
-        return static_cast<wchar_t>(0x178);
-    }
-    if (c >= 0x450 && c <= 0x45F) {
-        return static_cast<wchar_t>(c - 0x50);
-    }
-    return c;
-}
 
 struct Walk {
     FolderScan scan;
@@ -120,37 +105,26 @@ struct Walk {
     }
 };
 
-// Reports every pair of spellings that a case-insensitive file system would take for the same
-// file or folder. Folders count too: the launcher compares paths case-sensitively, so a file
-// under "Sub" and one under "sub" would land in one folder and never match their records.
-void FindCaseCollisions(FolderScan& scan) {
-    std::map<std::wstring, std::wstring> spellings;
-    std::set<std::pair<std::wstring, std::wstring>> reported;
-    for (const auto& file : scan.files) {
-        std::wstring prefix;
-        for (const std::wstring_view element : PathElements(file.relativePath)) {
-            if (!prefix.empty()) {
-                prefix += L'\\';
-            }
-            prefix += element;
-            const auto [it, inserted] = spellings.emplace(FoldNameCase(prefix), prefix);
-            if (!inserted && it->second != prefix && reported.emplace(it->second, prefix).second) {
-                scan.problems.push_back(Utf16ToUtf8(prefix) + ": differs from " +
-                                        Utf16ToUtf8(it->second) +
-                                        " only in letter case; Windows would take them for the "
-                                        "same path");
-            }
-        }
+// Refuses what a start would refuse of the files as a whole, in the launcher's words, and every
+// pair of paths that Windows would take for one file or folder.
+void JudgeRecordPaths(FolderScan& scan) {
+    std::vector<RecordPath> records;
+    for (const SourceFile& file : scan.files) {
+        records.push_back(
+            {static_cast<std::int32_t>(records.size()), file.folder, file.name, file.relativePath});
+    }
+    for (const UnsafeRecord& unsafe : UnsafeRecords(records)) {
+        const auto index = static_cast<std::size_t>(unsafe.record.index);
+        scan.problems.push_back(PathToUtf8(scan.files[index].path) + ": " + unsafe.reason);
+    }
+    for (const CaseCollision& collision : CaseCollisions(records)) {
+        scan.problems.push_back(Utf16ToUtf8(collision.secondSpelling) + ": differs from " +
+                                Utf16ToUtf8(collision.firstSpelling) +
+                                " only in letter case; Windows would take them for the same path");
     }
 }
 
 }  // namespace
-
-std::wstring FoldNameCase(std::wstring_view text) {
-    std::wstring folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldUnit);
-    return folded;
-}
 
 std::string CheckPayloadName(std::wstring_view name) {
     const std::string_view reason = UnsafePathElementReason(name);
@@ -169,7 +143,7 @@ FolderScan ScanPackFolder(const std::filesystem::path& root) {
     std::sort(
         walk.scan.files.begin(), walk.scan.files.end(),
         [](const SourceFile& a, const SourceFile& b) { return a.relativePath < b.relativePath; });
-    FindCaseCollisions(walk.scan);
+    JudgeRecordPaths(walk.scan);
     if (walk.scan.files.empty() && walk.scan.problems.empty()) {
         walk.scan.problems.push_back(PathToUtf8(root) + ": holds no files; a payload needs one");
     }

@@ -24,13 +24,10 @@ struct FolderScan {
 
 // Lists root recursively without following links. Refuses links, special files, files of 2 GiB
 // or more, names that are empty, carry a drive, a separator or a ".." element or cannot be a
-// Windows file name, paths that differ only in letter case, and a folder without files; warns
-// about folders more than two levels deep and about empty sub-folders (the payload has none).
+// Windows file name, a folder named as the settings file, a file at another file's folder, paths
+// that differ only in letter case, and a folder without files; warns about folders more than two
+// levels deep and about empty sub-folders (the payload has none).
 FolderScan ScanPackFolder(const std::filesystem::path& root);
 
 // Gives the reason a single name cannot be a payload file or folder name, or an empty text.
 std::string CheckPayloadName(std::wstring_view name);
-
-// Folds letter case the way a Windows file system compares names, for ASCII, Latin-1, Greek and
-// Cyrillic letters; other code units stay as they are.
-std::wstring FoldNameCase(std::wstring_view text);

@@ -1,10 +1,10 @@
 // The texts that pack and check print for a record path a start takes but that is worth a word.
 #include "Packer/RecordNotes.h"
 
-#include "Launcher/base/SharedNames.h"
+#include "Launcher/base/NameCase.h"
 
 std::string_view RecordNote(std::wstring_view name) {
-    return name == SharedName::SparedFile ? "a default, written only where the user has none" : "";
+    return IsSparedName(name) ? "a default, written only where the user has none" : "";
 }
 
 std::string RecordWarning(std::wstring_view relativePath) {

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "Launcher/base/NameCase.h"
+#include "Launcher/base/SharedNames.h"
+
 namespace {
 
 // A path taken apart: its root name, whether a root separator follows, and the elements of the
@@ -94,7 +97,7 @@ bool PathKeyEqual(std::wstring_view a, std::wstring_view b) {
             }
             continue;
         }
-        if (a[i] != b[j]) {
+        if (UpcaseUnit(a[i]) != UpcaseUnit(b[j])) {
             return false;
         }
         ++i;
@@ -116,7 +119,7 @@ std::uint32_t PathKeyHash(std::wstring_view path) {
                 ++i;
             }
         } else {
-            mix(static_cast<std::uint32_t>(path[i]) & 0xFFFFu);
+            mix(static_cast<std::uint32_t>(UpcaseUnit(path[i])) & 0xFFFFu);
             ++i;
         }
     }
@@ -187,35 +190,23 @@ std::wstring_view FinalPathElement(std::wstring_view path) {
 
 namespace {
 
-bool IsAsciiNoCase(std::wstring_view text, std::wstring_view upper) {
-    if (text.size() != upper.size()) {
-        return false;
-    }
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const wchar_t c = text[k] >= L'a' && text[k] <= L'z' ? text[k] - (L'a' - L'A') : text[k];
-        if (c != upper[k]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Windows opens the device, not a file, for these names with any extension; spaces before the
-// extension do not change that. Windows counts the Latin-1 superscripts 1, 2 and 3 as digits of
-// COM and LPT names, and CreateFileW opens the console for CONIN$ and CONOUT$.
+// extension do not change that. Windows counts 0 to 9 and the Latin-1 superscripts 1, 2 and 3 as
+// digits of COM and LPT names, and CreateFileW opens the console for CONIN$ and CONOUT$.
 bool IsDeviceName(std::wstring_view element) {
     std::wstring_view base = element.substr(0, element.find(L'.'));
     while (!base.empty() && base.back() == L' ') {
         base.remove_suffix(1);
     }
     for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
-        if (IsAsciiNoCase(base, device)) {
+        if (SameNameIgnoringCase(base, device)) {
             return true;
         }
     }
-    if (base.size() == 4 && ((base[3] >= L'1' && base[3] <= L'9') || base[3] == L'\u00B9' ||
+    if (base.size() == 4 && ((base[3] >= L'0' && base[3] <= L'9') || base[3] == L'\u00B9' ||
                              base[3] == L'\u00B2' || base[3] == L'\u00B3')) {
-        return IsAsciiNoCase(base.substr(0, 3), L"COM") || IsAsciiNoCase(base.substr(0, 3), L"LPT");
+        return SameNameIgnoringCase(base.substr(0, 3), L"COM") ||
+               SameNameIgnoringCase(base.substr(0, 3), L"LPT");
     }
     return false;
 }
@@ -295,6 +286,12 @@ std::string UnsafeRecordPathReason(std::wstring_view folder, std::wstring_view n
     for (const std::wstring_view element : PathElements(folder)) {
         if (const std::string_view reason = UnsafePathElementReason(element); !reason.empty()) {
             return "a folder element " + std::string(reason);
+        }
+        // A start never deletes a settings file, so a folder of that name would have to take the
+        // place of the user's file or fail.
+        if (IsSparedName(element)) {
+            return "a folder element is named " NIMBREL_SPARED_FILE_NAME
+                   ", the settings file a start never deletes";
         }
     }
     if (const std::string_view reason = UnsafePathElementReason(name); !reason.empty()) {

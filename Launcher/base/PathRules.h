@@ -19,12 +19,12 @@ bool IsPathSeparator(wchar_t c);
 // unless base is empty or already ends in a separator.
 std::wstring JoinPath(std::wstring_view base, std::wstring_view right);
 
-// Tells whether two relative paths have the same elements, code unit by code unit (case
-// matters), with a run of separators of either kind counting as one separator.
+// Tells whether two relative paths have the same elements as Windows compares names (letter case
+// ignored, see NameCase.h), with a run of separators of either kind counting as one separator.
 bool PathKeyEqual(std::wstring_view a, std::wstring_view b);
 
-// FNV-1a over the UTF-16 code units (low byte first) with each run of separators hashed as one
-// backslash; equal keys hash equally.
+// FNV-1a over the upcased UTF-16 code units (low byte first) with each run of separators hashed
+// as one backslash; equal keys hash equally.
 std::uint32_t PathKeyHash(std::wstring_view path);
 
 struct PathKeyHasher {
@@ -60,11 +60,13 @@ inline constexpr std::size_t LongestPathElement = 255;
 // element must be 1 to 255 code units long, not only dots and spaces, not end in a dot or a space
 // (Windows drops those: "a.ini." is "a.ini"), hold no code unit below 0x20 and none of
 // < > : " / \ | ? *, not be a device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM and LPT
-// with a digit 1-9 or a superscript 1-3, any case, with or without an extension), and be valid
+// with a digit 0-9 or a superscript 1-3, any case, with or without an extension), and be valid
 // UTF-16.
 std::string_view UnsafePathElementReason(std::wstring_view element);
 
 // Gives why a record's folder and name are unsafe ("the name ...", "a folder element ..."), or an
-// empty text when both are safe. The folder may be empty; its elements are separated by either
-// separator, a run counting as one, and it must not start with one.
+// empty text when both are safe. A folder element named as the settings file in any letter case
+// is unsafe too: a start would have to delete the user's file to make the folder. The folder may be
+// empty; its elements are separated by either separator, a run counting as one, and it must not
+// start with one.
 std::string UnsafeRecordPathReason(std::wstring_view folder, std::wstring_view name);

@@ -8,8 +8,8 @@ namespace SharedName {
 inline constexpr wchar_t WorkingFolder[] = L"Nimbrel";
 // The main application, started from the working folder.
 inline constexpr wchar_t ApplicationExe[] = L"Nimbrel.exe";
-// The user's settings file: spared at any depth, never deleted or written over. The macro is the
-// same name as narrow text, for help texts and messages.
+// The user's settings file, in any letter case (IsSparedName): spared at any depth, never deleted
+// or written over. The macro is the same name as narrow text, for help texts and messages.
 #define NIMBREL_SPARED_FILE_NAME "Config.ini"
 inline constexpr wchar_t SparedFile[] = L"" NIMBREL_SPARED_FILE_NAME;
 // Held by a launcher for its whole process: a second launcher ends at once.

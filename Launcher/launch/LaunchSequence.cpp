@@ -1,6 +1,7 @@
 // The launch, step by step in its fixed order: guard, watchdog, working directory, resources and
-// their checks, records, synchronisation, start. Every failure goes to the fatal reporter, which
-// does not return; only the guard's two outcomes and the successful end return an exit code.
+// their checks, records and the refusal of unsafe ones, synchronisation, start. Every failure goes
+// to the fatal reporter, which does not return; only the guard's two outcomes and the successful
+// end return an exit code.
 #include "Launcher/launch/LaunchSequence.h"
 
 #include <windows.h>
@@ -82,6 +83,10 @@ int RunLaunch(void* module) {
     PendingEntries pending;
     if (const std::optional<StageError> corrupt = VerifyAndParsePayload(views, pending)) {
         ReportLaunchFailure(StageFailure(*corrupt));
+    }
+
+    if (const auto refused = RefuseUnsafeRecords(workingDirectory, ReadRecordPaths(views))) {
+        ReportLaunchFailure(*refused);
     }
 
     if (const auto failure = SynchroniseWorkingDirectory(workingDirectory, pending)) {

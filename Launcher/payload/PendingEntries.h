@@ -1,5 +1,6 @@
 // The payload files not yet found right or written, keyed by relative path with the element-wise
-// equality of paths (case matters, runs of either separator count as one).
+// equality of paths (letter case ignored as Windows ignores it, runs of either separator count as
+// one), so that of two records Windows takes for one file the first is kept.
 #pragma once
 
 #include <algorithm>

@@ -1,10 +1,12 @@
 // The order of the tests is the order of the walk's steps: type, spared name, lookup, checksum.
+// The name and the lookup ignore letter case as Windows does, so that a settings file or a folder
+// spelled in another case on disk is still the file or folder the payload means.
 // A payload's settings file is a default: the user's file at its path wins, whatever its content.
 // A file that cannot be read has no checksum and so never passes for right, not even for an
 // empty entry (whose checksum is 0).
 #include "Launcher/workdir/ItemDecision.h"
 
-#include "Launcher/base/SharedNames.h"
+#include "Launcher/base/NameCase.h"
 #include "Launcher/workdir/FileChecksum.h"
 
 ListedType FollowedType(const ListedItem& item) {
@@ -23,7 +25,7 @@ ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
         return {ItemAction::Pass, entries.end()};
     }
     const auto found = entries.find(relativePath);
-    if (name == SharedName::SparedFile) {
+    if (IsSparedName(name)) {
         return {ItemAction::Spare, found};
     }
     if (found == entries.end()) {

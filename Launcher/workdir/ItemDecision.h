@@ -22,11 +22,11 @@ enum class ListedType { File, Directory, Unknown };
 ListedType FollowedType(const ListedItem& item);
 
 enum class ItemAction {
-    Pass,    // a directory, or an item of unknown type (deleting it could reach a link's target)
-    Spare,   // named exactly as the settings file (letter case matters), in any folder: left alone,
-             // and the payload's entry of that path, if any, is a default not written over it
-    Delete,  // no pending entry has its path: a stray, removed
-    Keep,    // its checksum on disk is its entry's: right, neither decompressed nor rewritten
+    Pass,     // a directory, or an item of unknown type (deleting it could reach a link's target)
+    Spare,    // named as the settings file in any letter case, in any folder: left alone, and the
+              // payload's entry of that path, if any, is a default not written over it
+    Delete,   // no pending entry has its path: a stray, removed
+    Keep,     // its checksum on disk is its entry's: right, neither decompressed nor rewritten
     Rewrite,  // it differs from its entry or cannot be read whole: written again
 };
 

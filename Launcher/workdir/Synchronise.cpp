@@ -25,14 +25,19 @@ std::optional<LaunchFailure> DecompressAndWrite(const std::wstring& workingDirec
 
 }  // namespace
 
+std::optional<LaunchFailure> RefuseUnsafeRecords(const std::wstring& workingDirectory,
+                                                 const std::vector<RecordPath>& records) {
+    const std::vector<UnsafeRecord> unsafe = UnsafeRecords(records);
+    if (unsafe.empty()) {
+        return std::nullopt;
+    }
+    const RecordPath& first = unsafe.front().record;
+    return PathFailure(WriteFileFailedText,
+                       JoinPath(JoinPath(workingDirectory, first.folder), first.name));
+}
+
 std::optional<LaunchFailure> SynchroniseWorkingDirectory(const std::wstring& workingDirectory,
                                                          PendingEntries& entries) {
-    // An unsafe record path could name the folder itself, a settings file or a device: the payload
-    // is refused before anything in the folder is listed or changed.
-    if (const PayloadEntry* first = FirstUnsafeRecord(entries)) {
-        return PathFailure(WriteFileFailedText,
-                           JoinPath(JoinPath(workingDirectory, first->folder), first->name));
-    }
     const TreeListing listing = ListTree(workingDirectory);
     const auto act = [&](const ListedItem& item,
                          const ItemDecision& decision) -> std::optional<LaunchFailure> {

@@ -1,7 +1,7 @@
 // Three guarded stretches: make the folder chain, clear the file's place, open and write. Errors
 // in the first two are ignored, because the open decides; a failed open, write or close is the
 // one file-system failure that ends a launch. The stream is closed before the failure is given
-// back. A record whose path is unsafe is refused before anything is touched.
+// back.
 #include "Launcher/workdir/WriteExtractedFile.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/base/SharedNames.h"
+#include "Launcher/base/NameCase.h"
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 
@@ -45,13 +45,15 @@ std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirec
                                                 const std::shared_ptr<PayloadEntry>& entry) {
     const std::wstring folderDirectory = JoinPath(workingDirectory, entry->folder);
     const std::wstring fullPath = JoinPath(folderDirectory, entry->name);
+    // Defence only: a start refuses a payload with an unsafe record before it synchronises, but a
+    // path that could leave the working folder is never opened, whoever calls.
     if (!UnsafeRecordPathReason(entry->folder, entry->name).empty()) {
         return PathFailure(WriteFileFailedText, fullPath);
     }
     // A payload's settings file is a default: never written over what stands at its path, even
-    // where the walk did not reach the user's file (a listing that stopped early, a folder
-    // spelled in another letter case).
-    if (entry->name == SharedName::SparedFile && PathExists(fullPath)) {
+    // where the walk did not reach the user's file (a listing that stopped early). Windows finds
+    // the user's file whatever the letter case of its name.
+    if (IsSparedName(entry->name) && PathExists(fullPath)) {
         return std::nullopt;
     }
 

@@ -10,8 +10,8 @@
 
 // Writes entry's content to workingDirectory / folder / name, first removing a non-directory
 // that stands where a folder of the chain should be and whatever stands at the file's place
-// (read-only files and whole trees included). A settings file (SharedName::SparedFile) is a
-// default: it is written only where nothing stands at its path. Gives nothing once every byte is
+// (read-only files and whole trees included). A settings file (named so in any letter case) is
+// a default: it is written only where nothing stands at its path. Gives nothing once every byte is
 // written (or the default was left alone); when the file cannot be opened, written or closed, or
 // folder and name would lead outside workingDirectory, gives the write-file-failed failure with the
 // full path.

@@ -1,6 +1,7 @@
-// Path rules: joining, key equality and hash, ordering, relative paths and the record path rule. On
-// the Windows tree the join and the order are also checked against std::filesystem::path, whose
-// Windows behaviour these rules follow.
+// Path rules: joining, key equality and hash, ordering, relative paths, the record path rule and
+// the case-blind comparison of names. On the Windows tree the join and the order are also checked
+// against std::filesystem::path, whose Windows behaviour these rules follow, and the comparison
+// against the system's own uppercase table.
 #include "Launcher/base/PathRules.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "Launcher/base/NameCase.h"
 #include "tests/support/WindowsNameOracle.h"
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include <filesystem>
 #endif
 
@@ -102,12 +106,13 @@ TEST(PathOrder, ComparesRootNameThenRootThenElements) {
     }
 }
 
-TEST(PathKey, TreatsSeparatorRunsAsOneAndKeepsCase) {
+TEST(PathKey, TreatsSeparatorRunsAsOneAndIgnoresCase) {
     EXPECT_TRUE(PathKeyEqual(L"Plugins\\a.dll", L"Plugins\\a.dll"));
     EXPECT_TRUE(PathKeyEqual(L"Plugins/a.dll", L"Plugins\\a.dll"));
     EXPECT_TRUE(PathKeyEqual(L"Plugins\\\\/a.dll", L"Plugins\\a.dll"));
     EXPECT_TRUE(PathKeyEqual(L"", L""));
-    EXPECT_FALSE(PathKeyEqual(L"plugins\\a.dll", L"Plugins\\a.dll"));
+    EXPECT_TRUE(PathKeyEqual(L"plugins\\A.DLL", L"Plugins\\a.dll"));
+    EXPECT_FALSE(PathKeyEqual(L"Stra\u00DFe\\a", L"STRASSE\\a"));
     EXPECT_FALSE(PathKeyEqual(L"Plugins\\a.dll", L"Plugins\\a.dl"));
     EXPECT_FALSE(PathKeyEqual(L"Plugins\\a.dll", L"Pluginsa.dll"));
     EXPECT_FALSE(PathKeyEqual(L"\\a.dll", L"a.dll"));
@@ -116,22 +121,23 @@ TEST(PathKey, TreatsSeparatorRunsAsOneAndKeepsCase) {
 
 TEST(PathKey, HashesAsFnv1aOverLowByteFirstUnits) {
     EXPECT_EQ(PathKeyHash(L""), 0x811C9DC5u);
-    EXPECT_EQ(PathKeyHash(L"a\\b"), 0xBC7D614Au);
-    EXPECT_EQ(PathKeyHash(L"Nimbrel.exe"), 0x4E34BC20u);
-    EXPECT_EQ(PathKeyHash(L"Plugins\\\x4e2d.dll"), 0x51C6362Eu);
+    EXPECT_EQ(PathKeyHash(L"a\\b"), 0x88CBD20Au);
+    EXPECT_EQ(PathKeyHash(L"Nimbrel.exe"), 0x9E3DCD00u);
+    EXPECT_EQ(PathKeyHash(L"Plugins\\\x4e2d.dll"), 0x8765608Eu);
 }
 
 TEST(PathKey, EqualKeysHashEqually) {
     EXPECT_EQ(PathKeyHash(L"a//b"), PathKeyHash(L"a\\b"));
     EXPECT_EQ(PathKeyHash(L"x\\/\\y\\z"), PathKeyHash(L"x/y/z"));
+    EXPECT_EQ(PathKeyHash(L"plugins/\u00E4.DLL"), PathKeyHash(L"Plugins\\\u00C4.dll"));
     EXPECT_NE(PathKeyHash(L"ab"), PathKeyHash(L"a\\b"));
 }
 
-TEST(PathKey, KeysAMapBySeparatorInsensitiveElements) {
+TEST(PathKey, KeysAMapByCaseAndSeparatorInsensitiveElements) {
     std::unordered_set<std::wstring, PathKeyHasher, PathKeyEquality> keys;
     keys.insert(L"Modules\\Tools\\x.dll");
     EXPECT_EQ(keys.count(L"Modules/Tools//x.dll"), 1u);
-    EXPECT_EQ(keys.count(L"modules\\Tools\\x.dll"), 0u);
+    EXPECT_EQ(keys.count(L"modules\\TOOLS\\x.dll"), 1u);
     EXPECT_FALSE(keys.insert(L"Modules//Tools/x.dll").second);
 }
 
@@ -160,9 +166,10 @@ TEST(RecordPath, RefusesElementsWindowsWouldNotKeepAsWritten) {
     // Dropped or resolved elements, forbidden characters, then devices, then the computed ones.
     std::vector<std::wstring> names = {L"",      L".",    L"..",  L". .", L"Config.ini.", L"trail ",
                                        L"a\x01", L"a\\b", L"a/b", L"C:x", L"a|b",         L"a?"};
-    names.insert(names.end(), {L"NUL", L"con.txt", L"Lpt9.log", L"aux .ini", L"COM\u00B9",
-                               L"com\u00B2.dll", L"LPT\u00B3 .txt", L"lpt\u00B9.tar.gz", L"CONIN$",
-                               L"conin$.txt", L"CONOUT$.log", L"ConOut$ .x"});
+    names.insert(names.end(),
+                 {L"NUL", L"con.txt", L"Lpt9.log", L"aux .ini", L"COM\u00B9", L"com\u00B2.dll",
+                  L"LPT\u00B3 .txt", L"lpt\u00B9.tar.gz", L"CONIN$", L"conin$.txt", L"CONOUT$.log",
+                  L"ConOut$ .x", L"COM0", L"lpt0.txt", L"Com0 .log"});
     names.insert(names.end(), {L"\0"s, L"a" + lone, lone + L"\xDC00\xDC00",
                                std::wstring(LongestPathElement + 1, L'n')});
     for (const std::wstring& name : names) {
@@ -181,6 +188,11 @@ TEST(RecordPath, RefusesElementsWindowsWouldNotKeepAsWritten) {
               "the name ends in a dot or a space, which Windows drops");
     EXPECT_EQ(UnsafeRecordPathReason(L"lpt\u00B3.d", L"x.dll"),
               "a folder element is a reserved Windows device name");
+    for (const std::wstring folder : {L"Config.ini", L"a\\CONFIG.INI", L"config.ini\\b"}) {
+        EXPECT_EQ(UnsafeRecordPathReason(folder, L"x"),
+                  "a folder element is named Config.ini, the settings file a start never deletes")
+            << folder;
+    }
     EXPECT_EQ(UnsafeRecordPathReason(L"a", std::wstring(256, L'n')),
               "the name is longer than 255 UTF-16 code units, which no Windows file system keeps");
 }
@@ -194,8 +206,8 @@ TEST(RecordPath, AcceptsOrdinaryNamesAndNearMisses) {
         EXPECT_EQ(UnsafeRecordPathReason(L"", name), "") << name;
     }
     const std::wstring longest(LongestPathElement, L'n');
-    for (const std::wstring folder :
-         {L"", L"a", L"a\\b", L"a/b", L"a\\\\b\\", L"plugins\\Weather", longest.c_str()}) {
+    for (const std::wstring folder : {L"", L"a", L"a\\b", L"a/b", L"a\\\\b\\", L"plugins\\Weather",
+                                      L"Config.ini.bak\\Config.inix", longest.c_str()}) {
         EXPECT_TRUE(WindowsKeepsRecordPath(folder, longest)) << folder;
         EXPECT_EQ(UnsafeRecordPathReason(folder, longest), "") << folder;
     }
@@ -206,6 +218,55 @@ TEST(PathElement, GivesTheLastElementWhateverTheSeparators) {
     EXPECT_EQ(FinalPathElement(L"C:/W/Sub/"), L"Sub");
     EXPECT_EQ(FinalPathElement(L"name"), L"name");
     EXPECT_EQ(FinalPathElement(L"\\\\"), L"");
+}
+
+// Windows' ordinal comparison that ignores case: one unit for one unit, no expansion, and only
+// mappings that go both ways (dotless i, long s and final sigma keep their own forms).
+TEST(NameCase, ComparesAsWindowsOrdinalIgnoreCase) {
+    const struct {
+        const wchar_t* a;
+        const wchar_t* b;
+        bool same;
+    } cases[] = {
+        {L"Config.ini", L"CONFIG.INI", true},
+        {L"\u00E4", L"\u00C4", true},
+        {L"\u00FF", L"\u0178", true},
+        {L"\u0436\u03C3", L"\u0416\u03A3", true},
+        {L"\uFF41", L"\uFF21", true},
+        {L"\u01C6", L"\u01C4", true},
+        {L"\u00DF", L"SS", false},
+        {L"\u00DF", L"\u1E9E", false},
+        {L"\u0131", L"I", false},
+        {L"\u017F", L"S", false},
+        {L"\u03C2", L"\u03A3", false},
+        {L"\xD801\xDC28", L"\xD801\xDC00", false},
+        {L"a", L"a ", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SameNameIgnoringCase(c.a, c.b), c.same) << c.a << L" / " << c.b;
+    }
+    for (const wchar_t* name : {L"Config.ini", L"config.ini", L"CONFIG.INI", L"cOnFiG.InI"}) {
+        EXPECT_TRUE(IsSparedName(name)) << name;
+    }
+    for (const wchar_t* name : {L"Config.ini.bak", L"Config.inix", L"Config.ini ", L"Config"}) {
+        EXPECT_FALSE(IsSparedName(name)) << name;
+    }
+#ifdef _WIN32
+    // Every unit against the system's own table (Wine's, when run under Wine).
+    using Upcase = wchar_t(WINAPI*)(wchar_t);
+    const auto systemUpcase = reinterpret_cast<Upcase>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar")));
+    ASSERT_NE(systemUpcase, nullptr);
+    int differing = 0;
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const auto c = static_cast<wchar_t>(unit);
+        if (UpcaseUnit(c) != systemUpcase(c) && ++differing <= 20) {
+            ADD_FAILURE() << std::hex << unit << ": ours " << static_cast<unsigned>(UpcaseUnit(c))
+                          << ", the system's " << static_cast<unsigned>(systemUpcase(c));
+        }
+    }
+    EXPECT_EQ(differing, 0);
+#endif
 }
 
 }  // namespace

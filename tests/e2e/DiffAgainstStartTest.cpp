@@ -75,7 +75,7 @@ std::map<std::wstring, std::string> Predictions(const std::string& report) {
 }
 
 // What the start did to each file, in the diff's words, from the folder before and after it: a
-// file left as it was is kept, or spared when it is a Config.ini.
+// file left as it was is kept, or spared when it is a Config.ini in any letter case.
 std::map<std::wstring, std::string> Outcomes(const FolderSnapshot& before,
                                              const FolderSnapshot& after) {
     std::map<std::wstring, std::string> outcomes;
@@ -86,7 +86,8 @@ std::map<std::wstring, std::string> Outcomes(const FolderSnapshot& before,
         } else if (now->second != state) {
             outcomes[path] = "rewrite";
         } else {
-            outcomes[path] = fs::path(path).filename() == L"Config.ini" ? "spare" : "keep";
+            const bool settings = _wcsicmp(fs::path(path).filename().c_str(), L"Config.ini") == 0;
+            outcomes[path] = settings ? "spare" : "keep";
         }
     }
     for (const auto& [path, state] : after) {
@@ -139,7 +140,10 @@ TEST_F(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     WriteFileText(folder / L"Config.ini", "[top]\n");
     WriteFileText(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
     WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
-    WriteFileText(folder / L"locales" / L"config.ini", "wrong case");
+    WriteFileText(folder / L"locales" / L"config.ini", "the user's, in another case");
+    // A directory where a payload file belongs goes, with the Config.ini inside it.
+    fs::remove(folder / L"LICENSE.txt");
+    WriteFileText(folder / L"LICENSE.txt" / L"Config.ini", "[inside]\n");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }
@@ -153,11 +157,13 @@ TEST_F(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
         {L"locales\\de.json", "write"},
         {L"stray.txt", "delete"},
         {L"readonly-stray.bin", "delete"},
-        {L"locales\\config.ini", "delete"},
+        {L"locales\\config.ini", "spare"},
+        {L"LICENSE.txt", "write"},
+        {L"LICENSE.txt\\Config.ini", "delete"},
         {L"Config.ini", "spare"},
         {L"plugins\\Weather\\Config.ini", "spare"},
         {L"new\\deeper\\Config.ini", "spare"},
-        {L"LICENSE.txt", "keep"},
+        {L"ThirdPartyNotices.txt", "keep"},
     };
     for (const auto& [path, action] : cases) {
         const auto found = run.predicted.find(path);
@@ -167,39 +173,67 @@ TEST_F(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
     ExpectPayloadExtracted(folder);
 }
 
-// A payload's Config.ini files are defaults: the first start writes both, a later start keeps
-// what the user made of them, and writes again only the one the user deleted. Before each start
-// the diff says so.
+// A payload's Config.ini files are defaults, in any letter case on either side: the payload has
+// Config.ini and Settings\config.INI. A start never writes one where the user has a file of that
+// name in any case, keeps what the user made of them, and writes again only the one the user
+// deleted. Before each start the diff says so.
 TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     using Rows = std::map<std::wstring, std::string>;
     const fs::path folder = UserWorkingDirectory();
     const fs::path defaults = fs::path(TestProgramDirectory()) / L"config-payload";
-    const fs::path inner = fs::path(L"Settings") / L"Config.ini";
-    fs::create_directories(folder);
+    const fs::path inner = fs::path(L"Settings") / L"config.INI";
+    WriteFileText(folder / L"CONFIG.INI", "[user]\r\n");
 
     DiffAndStart run = DiffThenStart(L"config", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     EXPECT_EQ(
         run.predicted,
-        (Rows{{L"Nimbrel.exe", "write"}, {L"Config.ini", "write"}, {inner.wstring(), "write"}}));
+        (Rows{{L"Nimbrel.exe", "write"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}}));
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
 
-    WriteFileText(folder / L"Config.ini", "[user]\r\n");
     WriteFileText(folder / inner, "[user settings]\r\n");
     run = DiffThenStart(L"config", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     EXPECT_EQ(
         run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"Config.ini", "spare"}, {inner.wstring(), "spare"}}));
+        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "spare"}}));
 
-    fs::remove(folder / inner);
+    const fs::path userInner = fs::path(L"Settings") / L"Config.ini";
+    fs::rename(folder / inner, folder / userInner);
     run = DiffThenStart(L"config", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     EXPECT_EQ(
         run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"Config.ini", "spare"}, {inner.wstring(), "write"}}));
-    EXPECT_EQ(ReadFileText(folder / L"Config.ini"), "[user]\r\n");
+        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {userInner.wstring(), "spare"}}));
+
+    fs::remove(folder / userInner);
+    run = DiffThenStart(L"config", folder);
+    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+    EXPECT_EQ(
+        run.predicted,
+        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}}));
+    EXPECT_EQ(ReadFileText(folder / L"CONFIG.INI"), "[user]\r\n");
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
+}
+
+// A release that spells a folder in another letter case finds the files of the old spelling
+// right: Windows keeps the folder's case, and a warm start writes and deletes nothing.
+TEST_F(DiffAgainstStart, FolderSpelledInAnotherCaseSettles) {
+    const fs::path folder = UserWorkingDirectory();
+    ASSERT_EQ(Start().exitCode, 0);
+    fs::rename(folder / L"plugins", folder / L"PLUGINS.tmp");
+    fs::rename(folder / L"PLUGINS.tmp", folder / L"PLUGINS");
+    fs::rename(folder / L"locales", folder / L"Locales");
+    for (const auto& [path, state] : Files(folder)) {
+        AgeFile((folder / path).wstring());
+    }
+    const DiffAndStart run = DiffThenStart(L"full", folder);
+    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+    for (const auto& [path, action] : run.predicted) {
+        EXPECT_EQ(action, "keep") << fs::path(path).string();
+    }
+    EXPECT_TRUE(fs::is_directory(folder / L"PLUGINS" / L"Weather"));
+    EXPECT_EQ(run.predicted.count(L"PLUGINS\\Weather\\Weather.dll"), 1u) << run.report;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A payload with a record whose path Windows would resolve to something else (the folder itself,
-// a Config.ini, the folder holding the file, a device) is refused whole before the working folder
+// a Config.ini, the folder holding the file, a device), or that would need the place of the user's
+// Config.ini or of another record's folder, is refused whole before the working folder
 // is touched: one write-file-failed box naming that path, -100, and not one item changed, strays
 // and a folder beside it included.
 #include <gtest/gtest.h>
@@ -56,7 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(UnsafeCase{L"dot-name", L"\\."},
                       UnsafeCase{L"config-trailing-dot", L"\\Config.ini."},
                       UnsafeCase{L"nul-name", L"\\Plugins\\" + std::wstring(1, L'\0')},
-                      UnsafeCase{L"superscript-device-folder", L"\\lpt\u00B3.d\\x.dll"}),
+                      UnsafeCase{L"superscript-device-folder", L"\\lpt\u00B3.d\\x.dll"},
+                      UnsafeCase{L"settings-folder", L"\\CONFIG.INI\\x.txt"},
+                      UnsafeCase{L"file-at-folder", L"\\sub"},
+                      UnsafeCase{L"device-zero", L"\\Com0.log"}),
     [](const auto& test) {
         std::string name;
         for (const wchar_t* c = test.param.caseName; *c != 0; ++c) {

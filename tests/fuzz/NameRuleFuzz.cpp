@@ -1,7 +1,8 @@
 // libFuzzer target over the rule for a safe record path. The input is a record's folder and name
 // as UTF-16 code units (low byte first), split at the first 0xFFFF unit. The rule must accept
-// exactly the paths that the oracle written from Windows' documentation accepts; an accepted
-// path joined onto a working folder must stay below it with the same elements.
+// exactly the paths that the oracle written from Windows' documentation accepts, less those with
+// a folder named as the settings file; an accepted path joined onto a working folder must stay
+// below it with the same elements.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,6 +25,21 @@ std::vector<std::wstring> RawElements(std::wstring_view path) {
         }
     }
     return elements;
+}
+
+// Tells whether a folder element is the settings file's name in any letter case: the rule refuses
+// such a folder, which Windows itself would keep. The name is ASCII, and no other unit has an
+// ASCII letter for its uppercase form.
+bool HasSettingsFolder(std::wstring_view folder) {
+    for (std::wstring element : RawElements(folder)) {
+        for (wchar_t& c : element) {
+            c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+        }
+        if (element == L"CONFIG.INI") {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CheckAccepted(std::wstring_view folder, std::wstring_view name) {
@@ -65,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string reason = UnsafeRecordPathReason(folder, name);
-    Require(reason.empty() == WindowsKeepsRecordPath(folder, name));
+    Require(reason.empty() == (WindowsKeepsRecordPath(folder, name) && !HasSettingsFolder(folder)));
     if (reason.empty()) {
         CheckAccepted(folder, name);
     } else {

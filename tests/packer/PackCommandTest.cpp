@@ -182,6 +182,13 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const auto& dir) {
                     WriteFileText(dir / "Sub" / "one.txt", "1");
                     WriteFileText(dir / "sub" / "two.txt", "2");
+                }},
+        Refusal{"SettingsFileFolder", "config.INI/x.txt: a folder element is named Config.ini",
+                [](const auto& dir) { WriteFileText(dir / "config.INI" / "x.txt", "x"); }},
+        Refusal{"FileBesideFolder", "extras: the path is also a folder of record",
+                [](const auto& dir) {
+                    WriteFileText(dir / "extras", "file");
+                    WriteFileText(dir / "Extras" / "x.dll", "x");
                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -4,6 +4,7 @@
 
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadVerify.h"
+#include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/PayloadInput.h"
 #include "Packer/WorkFolderDiff.h"
 #include "tests/packer/PackerTestSupport.h"
@@ -38,10 +39,14 @@ protected:
 
     std::map<std::wstring, std::string> Classify() {
         std::map<std::wstring, std::string> actions;
-        for (const auto& row : DiffWorkingFolder(work(), entries).rows) {
+        for (const auto& row :
+             DiffWorkingFolder(work(), ReadRecordPaths(payload.views), entries).rows) {
             std::string action(row.action);
             if (row.replacesFolder) {
                 action += " over folder";
+            }
+            if (row.insideReplacedFolder) {
+                action += " inside folder";
             }
             EXPECT_TRUE(actions.emplace(row.relativePath, action).second);
         }
@@ -63,13 +68,14 @@ TEST_F(WorkFolderDiff, ClassifiesEachFileAsAStartWouldAndChangesNothing) {
     WriteFileText(work() / "lib" / "runtime.dll", "other content");
     std::filesystem::remove(work() / "Plugins" / "a.dat");
     WriteFileText(work() / "stray.txt", "s");
-    WriteFileText(work() / "config.ini", "wrong case");
+    WriteFileText(work() / "CONFIG.INI", "user settings, another case");
     WriteFileText(work() / "Config.ini", "user settings");
     WriteFileText(work() / "Plugins" / "Config.ini", "plugin settings");
     std::filesystem::rename(work() / "Plugins" / "b.txt", root / "b.txt");
     WriteFileText(work() / "plugins" / "b.txt", "bee");
     std::filesystem::remove(work() / "Plugins" / "Deep" / "mod.dll");
     WriteFileText(work() / "Plugins" / "Deep" / "mod.dll" / "inside.txt", "i");
+    WriteFileText(work() / "Plugins" / "Deep" / "mod.dll" / "config.ini", "goes with the folder");
     WriteFileText(root / "elsewhere" / "hidden.txt", "not to be seen");
     std::filesystem::create_directory_symlink(root / "elsewhere", work() / "linked");
     const auto before = SnapshotFolder(work());
@@ -79,12 +85,12 @@ TEST_F(WorkFolderDiff, ClassifiesEachFileAsAStartWouldAndChangesNothing) {
         {L"lib\\runtime.dll", "rewrite"},
         {L"Plugins\\a.dat", "write"},
         {L"stray.txt", "delete"},
-        {L"config.ini", "delete"},
+        {L"CONFIG.INI", "spare"},
         {L"Config.ini", "spare"},
         {L"Plugins\\Config.ini", "spare"},
-        {L"plugins\\b.txt", "delete"},
-        {L"Plugins\\b.txt", "write"},
+        {L"plugins\\b.txt", "keep"},
         {L"Plugins\\Deep\\mod.dll\\inside.txt", "delete"},
+        {L"Plugins\\Deep\\mod.dll\\config.ini", "delete inside folder"},
         {L"Plugins\\Deep\\mod.dll", "write over folder"},
     };
     EXPECT_EQ(Classify(), expected);

@@ -11,11 +11,11 @@
 namespace {
 
 constexpr const wchar_t* DocumentedDevices[] = {
-    L"CON",  L"PRN",       L"AUX",       L"NUL",       L"COM1",   L"COM2",
-    L"COM3", L"COM4",      L"COM5",      L"COM6",      L"COM7",   L"COM8",
-    L"COM9", L"COM\u00B9", L"COM\u00B2", L"COM\u00B3", L"LPT1",   L"LPT2",
-    L"LPT3", L"LPT4",      L"LPT5",      L"LPT6",      L"LPT7",   L"LPT8",
-    L"LPT9", L"LPT\u00B9", L"LPT\u00B2", L"LPT\u00B3", L"CONIN$", L"CONOUT$",
+    L"CON",       L"PRN",       L"AUX",       L"NUL",     L"COM0", L"COM1", L"COM2",
+    L"COM3",      L"COM4",      L"COM5",      L"COM6",    L"COM7", L"COM8", L"COM9",
+    L"COM\u00B9", L"COM\u00B2", L"COM\u00B3", L"LPT0",    L"LPT1", L"LPT2", L"LPT3",
+    L"LPT4",      L"LPT5",      L"LPT6",      L"LPT7",    L"LPT8", L"LPT9", L"LPT\u00B9",
+    L"LPT\u00B2", L"LPT\u00B3", L"CONIN$",    L"CONOUT$",
 };
 
 constexpr std::wstring_view ReservedCharacters = L"<>:\"/\\|?*";

@@ -45,25 +45,28 @@ TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsAndSparesConfigIniUnread)
     EXPECT_EQ(decide(ListedType::Directory, L"Plugins\\a.dll"), ItemAction::Pass);
     EXPECT_EQ(decide(ListedType::Unknown, L"Plugins\\a.dll"), ItemAction::Pass);
     EXPECT_EQ(decide(ListedType::File, L"Config.ini"), ItemAction::Spare);
-    // Spared even where the payload has a file of that path, whose entry the decision carries so
-    // that the caller strikes it: the payload's Config.ini is only a default.
+    EXPECT_EQ(decide(ListedType::File, L"Sub\\CONFIG.INI"), ItemAction::Spare);
+    // Spared even where the payload has a file of that path, in any letter case, whose entry the
+    // decision carries so that the caller strikes it: the payload's Config.ini is only a default.
     EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini", 0u), ItemAction::Spare);
+    EXPECT_EQ(decide(ListedType::File, L"A\\b\\config.ini", 0u), ItemAction::Spare);
     EXPECT_EQ(decide.reads, 0);
 }
 
 TEST(ItemDecision, DeletesStraysWithoutReadingThem) {
     Decide decide;
-    EXPECT_EQ(decide(ListedType::File, L"a\\b\\config.ini"), ItemAction::Delete);
-    EXPECT_EQ(decide(ListedType::File, L"plugins\\a.dll"), ItemAction::Delete);
+    EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini.bak"), ItemAction::Delete);
+    EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dl"), ItemAction::Delete);
     EXPECT_EQ(decide.reads, 0);
 }
 
 TEST(ItemDecision, KeepsOnlyAFileReadWholeWithItsEntrysChecksum) {
     Decide decide;
     EXPECT_EQ(decide(ListedType::File, L"Plugins/a.dll", 0x1234u), ItemAction::Keep);
+    EXPECT_EQ(decide(ListedType::File, L"plugins\\A.DLL", 0x1234u), ItemAction::Keep);
     EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dll", 0x1235u), ItemAction::Rewrite);
     EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dll"), ItemAction::Rewrite);
-    EXPECT_EQ(decide.reads, 3);
+    EXPECT_EQ(decide.reads, 4);
 }
 
 // What the Win32 listing makes of reparse points, seen through the walk both the launcher and the

@@ -218,9 +218,9 @@ std::uint32_t HostileSeed() {
 }
 
 // Tells whether a payload path takes the place of a Config.ini on a case-blind file system: it
-// names a folder above it (a file goes where the folder was), goes through it (a folder goes
-// where the file was), or names the file itself in another spelling than "Config.ini". The
-// writer clears such places by design; the payload's own Config.ini is only a default.
+// names a folder above it (a file goes where the folder was) or goes through it (a folder goes
+// where the file was). The writer clears a folder's place by design; the payload's own Config.ini,
+// in any letter case, is only a default.
 bool TakesThePlaceOf(const std::wstring& payloadPath, const std::wstring& config) {
     const auto a = PathElements(payloadPath);
     const auto b = PathElements(config);
@@ -229,7 +229,7 @@ bool TakesThePlaceOf(const std::wstring& payloadPath, const std::wstring& config
             return false;
         }
     }
-    return a.size() != b.size() || a.back() != L"Config.ini";
+    return a.size() != b.size();
 }
 
 TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
@@ -284,7 +284,11 @@ TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
         return !WindowsKeepsRecordPath(entry.second->folder, entry.second->name);
     });
 
-    const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(work, entries);
+    // As a start does: the refusal first, then the synchronisation.
+    std::optional<LaunchFailure> failure = RefuseUnsafeRecords(work, RecordPathsOf(entries));
+    if (!failure) {
+        failure = SynchroniseWorkingDirectory(work, entries);
+    }
     EXPECT_TRUE(failure.has_value() || !unsafe);
     EXPECT_EQ(SnapshotFolder(beside), besideBefore);
     if (unsafe) {

@@ -111,7 +111,8 @@ TestPayloadCase BadContentCrc() {
 
 // A sound payload with one record, at index 2, whose path a start must refuse before it touches
 // the working folder: Windows would resolve it to the folder itself, to Config.ini, to the
-// folder holding it, or to a device.
+// folder holding it, or to a device; or it would need the place of the user's Config.ini or of
+// another record's folder.
 TestPayloadCase UnsafePath(std::string_view name, std::string_view description, std::wstring folder,
                            std::wstring fileName) {
     std::vector<TestFile> files = GoodFiles();
@@ -140,7 +141,13 @@ std::vector<TestPayloadCase> BuildTestPayloadCases() {
         UnsafePath("nul-name", "record 2 is named by one NUL in folder Plugins", L"Plugins",
                    std::wstring(1, L'\0')),
         UnsafePath("superscript-device-folder", "record 2 lies in folder \"lpt\xC2\xB3.d\"",
-                   L"lpt\u00B3.d", L"x.dll")};
+                   L"lpt\u00B3.d", L"x.dll"),
+        UnsafePath("settings-folder", "record 2 lies in folder \"CONFIG.INI\"", L"CONFIG.INI",
+                   L"x.txt"),
+        UnsafePath("file-at-folder",
+                   "record 2 is a file \"sub\" where records 1, 3 and 4 have a folder", L"",
+                   L"sub"),
+        UnsafePath("device-zero", "record 2 is named \"Com0.log\"", L"", L"Com0.log")};
 }
 
 std::string FormatStageError(const StageError& error) {
