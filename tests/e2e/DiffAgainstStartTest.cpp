@@ -199,7 +199,9 @@ TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
         (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "spare"}}));
 
     const fs::path userInner = fs::path(L"Settings") / L"Config.ini";
-    fs::rename(folder / inner, folder / userInner);
+    // Through another name: Wine takes a rename to the same name in another case for no change.
+    fs::rename(folder / inner, folder / L"Settings" / L"moved");
+    fs::rename(folder / L"Settings" / L"moved", folder / userInner);
     run = DiffThenStart(L"config", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     EXPECT_EQ(
@@ -221,9 +223,11 @@ TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
 TEST_F(DiffAgainstStart, FolderSpelledInAnotherCaseSettles) {
     const fs::path folder = UserWorkingDirectory();
     ASSERT_EQ(Start().exitCode, 0);
+    // Through another name: Wine takes a rename to the same name in another case for no change.
     fs::rename(folder / L"plugins", folder / L"PLUGINS.tmp");
     fs::rename(folder / L"PLUGINS.tmp", folder / L"PLUGINS");
-    fs::rename(folder / L"locales", folder / L"Locales");
+    fs::rename(folder / L"locales", folder / L"Locales.tmp");
+    fs::rename(folder / L"Locales.tmp", folder / L"Locales");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }

@@ -72,20 +72,21 @@ TEST_P(WorkingDirectoryOfLauncher, DamagedFolderIsRepairedAndEveryConfigIniSpare
     WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
     SetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str(),
                        FILE_ATTRIBUTE_READONLY);
-    WriteFileText(folder / L"locales" / L"config.ini", "wrong case");
+    WriteFileText(folder / L"locales" / L"CONFIG.INI", "[locales]\n");
     fs::create_directories(folder / L"empty-stray-folder");
 
     const LaunchResult result = Start(GetParam());
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
     ExpectPayloadExtracted(folder);
-    for (const wchar_t* stray : {L"stray.txt", L"plugins\\Weather\\old.dll", L"readonly-stray.bin",
-                                 L"hidden-stray.bin", L"locales\\config.ini"}) {
+    for (const wchar_t* stray :
+         {L"stray.txt", L"plugins\\Weather\\old.dll", L"readonly-stray.bin", L"hidden-stray.bin"}) {
         EXPECT_FALSE(fs::exists(folder / stray)) << fs::path(stray).string();
     }
     EXPECT_EQ(ReadFileText(folder / L"Config.ini"), "[top]\n");
     EXPECT_EQ(ReadFileText(folder / L"plugins" / L"Weather" / L"Config.ini"), "[weather]\n");
     EXPECT_EQ(ReadFileText(folder / L"new" / L"deeper" / L"Config.ini"), "[deep]\n");
+    EXPECT_EQ(ReadFileText(folder / L"locales" / L"CONFIG.INI"), "[locales]\n");
     // Only the attributes of a spared file change: a read-only one becomes writable.
     EXPECT_EQ(GetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str()) &
                   FILE_ATTRIBUTE_READONLY,

@@ -98,32 +98,35 @@ TEST_F(SynchroniseTest, DeletesStraysAndSparesEveryConfigIni) {
     WriteFileBytes(At(L"Config.ini"), TextBytes("[top]"));
     AddAttributes(At(L"Config.ini"), FILE_ATTRIBUTE_READONLY);
     WriteFileBytes(At(L"Plugins\\Deep\\Config.ini"), TextBytes("[deep]"));
-    WriteFileBytes(At(L"Plugins\\config.ini"), TextBytes("x"));
-    WriteFileBytes(At(L"Stray\\CONFIG.INI"), TextBytes("x"));
+    WriteFileBytes(At(L"Plugins\\config.ini"), TextBytes("[plugins]"));
+    WriteFileBytes(At(L"Stray\\CONFIG.INI"), TextBytes("[stray]"));
+    WriteFileBytes(At(L"Config.ini.bak"), TextBytes("x"));
     PendingEntries entries;
     Add(entries, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
     Synchronise(Folder(), entries);
 
-    for (const wchar_t* gone : {L"stray.txt", L"readonly.txt", L"hidden.txt", L"Stray\\inside.txt",
-                                L"Plugins\\config.ini", L"Stray\\CONFIG.INI"}) {
+    for (const wchar_t* gone :
+         {L"stray.txt", L"readonly.txt", L"hidden.txt", L"Stray\\inside.txt", L"Config.ini.bak"}) {
         EXPECT_FALSE(PathExists(At(gone))) << gone;
     }
     EXPECT_TRUE(IsDirectory(At(L"Stray\\Empty")));
     EXPECT_EQ(ReadFileBytes(At(L"Config.ini")), TextBytes("[top]"));
     EXPECT_EQ(GetFileAttributesW(At(L"Config.ini").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(ReadFileBytes(At(L"Plugins\\Deep\\Config.ini")), TextBytes("[deep]"));
+    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\config.ini")), TextBytes("[plugins]"));
+    EXPECT_EQ(ReadFileBytes(At(L"Stray\\CONFIG.INI")), TextBytes("[stray]"));
     EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
 }
 
-// A payload's Config.ini is a default: the walk strikes the one the user has; the writer leaves
-// the one the walk could not match (its folder spelled in another case) and writes the missing.
+// A payload's Config.ini is a default, in any letter case on either side: the walk strikes the
+// one the user has, and only the missing one is written.
 TEST_F(SynchroniseTest, WritesAPayloadConfigIniOnlyWhereTheUserHasNone) {
     MakeDirectories(At(L"plugins"));
-    WriteFileBytes(At(L"Config.ini"), TextBytes("[user]"));
+    WriteFileBytes(At(L"CONFIG.INI"), TextBytes("[user]"));
     WriteFileBytes(At(L"plugins\\Config.ini"), TextBytes("[user plugin]"));
     PendingEntries entries;
     for (const wchar_t* folder : {L"", L"Plugins", L"Sub"}) {
-        Add(entries, MakeEntry(folder, L"Config.ini", TextBytes("[default]")));
+        Add(entries, MakeEntry(folder, L"config.ini", TextBytes("[default]")));
     }
     Synchronise(Folder(), entries);
     EXPECT_EQ(ReadFileBytes(At(L"Config.ini")), TextBytes("[user]"));
@@ -132,19 +135,21 @@ TEST_F(SynchroniseTest, WritesAPayloadConfigIniOnlyWhereTheUserHasNone) {
     EXPECT_EQ(entries.count(L"Config.ini"), 0u);
 }
 
-TEST_F(SynchroniseTest, TreatsCaseDifferingPathAsStrayAndWritesEntryAgain) {
+// Windows keeps a folder's first spelling: a file right in it is kept as it is, and one that
+// differs is rewritten in place.
+TEST_F(SynchroniseTest, MatchesFilesInAFolderSpelledInAnotherCase) {
     MakeDirectories(At(L"plugins"));
     WriteFileBytes(At(L"plugins\\a.dll"), TextBytes("a"));
+    WriteFileBytes(At(L"plugins\\B.dll"), TextBytes("old"));
     AgeFile(At(L"plugins\\a.dll"));
     const std::uint64_t aged = LastWriteTime(At(L"plugins\\a.dll"));
     PendingEntries entries;
-    const auto entry = MakeEntry(L"Plugins", L"a.dll", TextBytes("a"));
-    Add(entries, entry);
+    Add(entries, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
+    Add(entries, MakeEntry(L"Plugins", L"b.dll", TextBytes("new")));
     Synchronise(Folder(), entries);
-    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
-    EXPECT_NE(LastWriteTime(At(L"Plugins\\a.dll")), aged);
-    EXPECT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entry->content, TextBytes("a"));
+    EXPECT_EQ(LastWriteTime(At(L"plugins\\a.dll")), aged);
+    EXPECT_EQ(ReadFileBytes(At(L"plugins\\b.dll")), TextBytes("new"));
+    EXPECT_TRUE(entries.empty());
 }
 
 TEST_F(SynchroniseTest, NeverDescendsIntoLinkedDirectory) {
