@@ -107,7 +107,7 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir,
                                         ? FollowedType(*found->second) == ListedType::Directory
                                         : IsDirectoryFollowingLinks(target) == true;
         // The payload's settings file is a default, never written over anything at its path.
-        if (IsSparedName(entry->name) && standing) {
+        if (IsDefaultLeftAlone(entry->name, [&] { return standing; })) {
             diff.rows.push_back({"spare", entry->relativePath, entry->index});
             continue;
         }

@@ -35,6 +35,10 @@ ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
     return {right ? ItemAction::Keep : ItemAction::Rewrite, found};
 }
 
+bool IsDefaultLeftAlone(std::wstring_view name, const std::function<bool()>& somethingStands) {
+    return IsSparedName(name) && somethingStands();
+}
+
 std::optional<LaunchFailure> ForEachItemDecision(const std::vector<ListedItem>& listing,
                                                  PendingEntries& entries,
                                                  const DecisionHandler& handle) {

@@ -45,6 +45,12 @@ ItemDecision DecideListedItem(ListedType type, std::wstring_view name,
                               const std::wstring& relativePath, PendingEntries& entries,
                               const ChecksumOnDisk& checksumOnDisk);
 
+// Tells whether the payload file named name, still pending after the walk, is a default to be
+// left as it is: a settings file (any letter case) where something already stands at its path.
+// The writer and nimbrel-pack's diff both ask this, each with its own look at the path, which is
+// asked for settings files only.
+bool IsDefaultLeftAlone(std::wstring_view name, const std::function<bool()>& somethingStands);
+
 // Acts on (or records) the decision for one item; a failure ends the walk.
 using DecisionHandler =
     std::function<std::optional<LaunchFailure>(const ListedItem&, const ItemDecision&)>;

@@ -10,9 +10,9 @@
 #include <fstream>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/base/NameCase.h"
 #include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
+#include "Launcher/workdir/ItemDecision.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::optional<LaunchFailure> WriteExtractedFile(const std::wstring& workingDirec
     // A payload's settings file is a default: never written over what stands at its path, even
     // where the walk did not reach the user's file (a listing that stopped early). Windows finds
     // the user's file whatever the letter case of its name.
-    if (IsSparedName(entry->name) && PathExists(fullPath)) {
+    if (IsDefaultLeftAlone(entry->name, [&] { return PathExists(fullPath); })) {
         return std::nullopt;
     }
 
