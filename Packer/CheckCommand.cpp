@@ -2,6 +2,7 @@
 // that passes here cannot fail a first start on its resources.
 #include "Packer/CheckCommand.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
@@ -16,15 +17,19 @@
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
 #include "Packer/FolderScan.h"
+#include "Packer/LauncherTemplate.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
+#include "Packer/PeImage.h"
 #include "Packer/RecordNotes.h"
+#include "Packer/StartMemory.h"
 
 namespace {
 
 constexpr const char* CheckHelp =
     "usage: nimbrel-pack check EXE\n"
     "       nimbrel-pack check --manifest FILE --blob FILE\n"
+    "       nimbrel-pack check --expect-no-payload EXE\n"
     "\n"
     "Makes the checks a launcher makes before it touches the working folder, in its order:\n"
     "loading the resources (stage 1, from an EXE), manifest checksum (2), record count (3),\n"
@@ -39,6 +44,12 @@ constexpr const char* CheckHelp =
     "path longer than 200 UTF-16 code units draws a warning; each " NIMBREL_SPARED_FILE_NAME
     " a note (a start\n"
     "writes it only where the user has none).\n"
+    "A warning follows when a first start of a 32-bit launcher would need more address space\n"
+    "than it has (image, every file decompressed, the largest compressed file and a margin);\n"
+    "embed refuses such a payload.\n"
+    "\n"
+    "With --expect-no-payload, EXE must be a launcher built by this project without a payload,\n"
+    "signed or not: the one releases embed into. It exits 0 when it is, 1 otherwise.\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
 
 // Finds the two records of lowest index whose paths are the same file on Windows but differ in
@@ -57,6 +68,45 @@ std::optional<std::pair<const PayloadEntry*, const PayloadEntry*>> CaseTwins(
         }
     }
     return std::nullopt;
+}
+
+// check --expect-no-payload EXE: the launcher releases embed into, as we hand it over, signed
+// or not. Says so and returns PackExit::Ok; any other file is refused.
+int CheckNoPayload(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, {}, {"--expect-no-payload"}, line, error) ||
+        (!line.help && line.positional.size() != 1)) {
+        err << "nimbrel-pack check: "
+            << (error.empty() ? "--expect-no-payload takes one launcher EXE" : error) << "\n\n"
+            << CheckHelp;
+        return PackExit::Usage;
+    }
+    if (line.help) {
+        out << CheckHelp;
+        return PackExit::Ok;
+    }
+    const std::filesystem::path exe = PathFromUtf8(line.positional[0]);
+    LoadedPayload payload;
+    if (!LoadPayload({exe, {}, {}}, payload, error)) {
+        err << "nimbrel-pack check: " << error << "\n";
+        return PackExit::Usage;
+    }
+    const std::string name = PathToUtf8(exe);
+    if (payload.loaderCode != PayloadCode::ManifestNotFound) {
+        err << "nimbrel-pack check: " << name
+            << ": carries a payload (or a damaged one), not the launcher without a payload\n";
+        return PackExit::Rejected;
+    }
+    LauncherTemplate launcher;
+    if (!ReadLauncherTemplate(payload.exeBytes, true, launcher, error)) {
+        err << "nimbrel-pack check: " << name << ": " << error << "\n";
+        return PackExit::Rejected;
+    }
+    const bool signedFile = launcher.image.directories[PeDirectoryIndex::Certificate].size != 0;
+    out << "check: " << name << ": no payload, as expected: a launcher to embed into"
+        << (signedFile ? " (signed: give embed --strip-signature)" : "") << "\n";
+    return PackExit::Ok;
 }
 
 }  // namespace
@@ -101,6 +151,7 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
     std::size_t records = 0;
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
+    std::uint64_t largestCompressed = 0;
     int result = PackExit::Ok;
     ReadManifestRecords(views, [&](PayloadEntry& record) {
         ++records;
@@ -119,6 +170,8 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
         }
         contentBytes += static_cast<std::uint64_t>(record.contentSize);
         compressedBytes += static_cast<std::uint64_t>(record.compressedSize);
+        largestCompressed =
+            std::max(largestCompressed, static_cast<std::uint64_t>(record.compressedSize));
         return true;
     });
     if (result != PackExit::Ok) {
@@ -129,11 +182,26 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
         err << prefix << "warning: " << records - entries.size()
             << " records repeat the path of an earlier record; a start uses the first only\n";
     }
-    totals = {entries.size(), contentBytes, compressedBytes};
+    totals = {entries.size(), contentBytes, compressedBytes, largestCompressed};
     return PackExit::Ok;
 }
 
+bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,
+                          const PayloadTotals& totals, bool largeAddressAware, std::ostream& err) {
+    const StartMemory memory{imageBytes, totals.contentBytes, totals.largestCompressed};
+    const std::uint64_t budget = StartMemoryBudget(largeAddressAware);
+    if (StartMemoryNeeded(memory) <= budget) {
+        return true;
+    }
+    err << "nimbrel-pack " << command << ": warning: " << StartMemoryExcess(memory, budget)
+        << "; embed refuses this payload\n";
+    return false;
+}
+
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (std::find(args.begin(), args.end(), "--expect-no-payload") != args.end()) {
+        return CheckNoPayload(args, out, err);
+    }
     CommandLine line;
     LoadedPayload payload;
     if (const auto done =
@@ -143,6 +211,17 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     PayloadTotals totals;
     if (const int code = CheckPayload("check", payload.views, totals, err); code != PackExit::Ok) {
         return code;
+    }
+    PeImage image;
+    std::string ignored;
+    if (payload.exeBytes.empty()) {
+        WarnAboutStartMemory("check",
+                             static_cast<std::uint64_t>(payload.views.manifest.size) +
+                                 static_cast<std::uint64_t>(payload.views.blob.size),
+                             totals, true, err);
+    } else if (ReadPeHeaders(payload.exeBytes, image, ignored) && !image.pe32Plus) {
+        WarnAboutStartMemory("check", image.sizeOfImage, totals,
+                             (image.fileCharacteristics & PeLargeAddressAware) != 0, err);
     }
     out << "check: ok, " << totals.files << " files, " << totals.contentBytes << " bytes ("
         << totals.compressedBytes << " compressed)\n";

@@ -18,6 +18,7 @@ struct PayloadTotals {
     std::size_t files = 0;
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
+    std::uint64_t largestCompressed = 0;
 };
 
 // Checks views as a start would (both checksums, the count, every record, every entry
@@ -26,3 +27,9 @@ struct PayloadTotals {
 // PackExit::Ok with totals set, or PackExit::Rejected.
 int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTotals& totals,
                  std::ostream& err);
+
+// Prints a warning on err under the name of command when a first start of a 32-bit launcher
+// whose image takes imageBytes, carrying a payload of totals, needs more than the budget of a
+// launcher with or without the large-address-aware flag. Returns whether it fits.
+bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,
+                          const PayloadTotals& totals, bool largeAddressAware, std::ostream& err);

@@ -22,6 +22,8 @@
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/PayloadInput.h"
+#include "Packer/PeImage.h"
+#include "Packer/StartMemory.h"
 
 namespace {
 
@@ -138,6 +140,9 @@ std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, Comma
     if (const auto icon = line.options.find("--icon"); icon != line.options.end()) {
         options.icon = PathFromUtf8(icon->second);
     }
+    if (!CheckOutputPath(options.output, error)) {
+        return Usage(error, err);
+    }
     if (SameFile(options.launcher, options.output)) {
         err << "nimbrel-pack embed: -o names the launcher being read; the launcher you embed "
                "into stays as it is, so write the output to another file\n";
@@ -238,6 +243,17 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "nimbrel-pack embed: " << PathToUtf8(options.launcher) << ": " << error
             << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Rejected;
+    }
+    if (PeImage written; !launcher.image.pe32Plus && ReadPeHeaders(output, written, error)) {
+        const StartMemory memory{written.sizeOfImage, totals.contentBytes,
+                                 totals.largestCompressed};
+        const std::uint64_t budget =
+            StartMemoryBudget((launcher.image.fileCharacteristics & PeLargeAddressAware) != 0);
+        if (StartMemoryNeeded(memory) > budget) {
+            err << "nimbrel-pack embed: refused: " << StartMemoryExcess(memory, budget)
+                << "\nnimbrel-pack embed: nothing written\n";
+            return PackExit::Rejected;
+        }
     }
     // The output's folder is made once everything has been checked, as a release script expects.
     std::error_code folder;

@@ -4,6 +4,7 @@
 
 #include <zstd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
+#include "Packer/CheckCommand.h"
 #include "Packer/CommandLine.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
@@ -111,6 +113,10 @@ std::optional<int> ParsePackOptions(const std::vector<std::string>& args, PackOp
     options.dir = PathFromUtf8(line.positional[0]);
     options.manifest = PathFromUtf8(line.options.at("--manifest"));
     options.blob = PathFromUtf8(line.options.at("--blob"));
+    if (!CheckOutputPath(options.manifest, error) || !CheckOutputPath(options.blob, error)) {
+        err << "nimbrel-pack pack: " << error << "\n";
+        return PackExit::Usage;
+    }
     if (SamePath(options.manifest, options.blob)) {
         err << "nimbrel-pack pack: --manifest and --blob name the same file\n";
         return PackExit::Usage;
@@ -170,7 +176,10 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
     if (CompressFiles(scan.files, static_cast<int>(level), static_cast<unsigned>(jobs), progress,
                       files, error)) {
         records.reserve(total);
+        packed.largestFrame = 0;
         for (std::size_t i = 0; i < total; ++i) {
+            packed.largestFrame =
+                std::max<std::uint64_t>(packed.largestFrame, files[i].frame.size());
             records.push_back({scan.files[i].folder, scan.files[i].name, std::move(files[i])});
         }
         if (BuildPayload(records, packed.payload, error)) {
@@ -180,6 +189,14 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
     err << "nimbrel-pack " << command << ": " << error << "\nnimbrel-pack " << command
         << ": nothing written\n";
     return PackExit::Usage;
+}
+
+PayloadTotals PackTotals(const PackedFolder& packed) {
+    std::uint64_t content = 0;
+    for (const auto& file : packed.scan.files) {
+        content += file.size;
+    }
+    return {packed.scan.files.size(), content, packed.payload.blob.size(), packed.largestFrame};
 }
 
 void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
@@ -224,5 +241,8 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     PrintPackSummary("pack", packed, options.level, options.jobs, seconds, err);
+    WarnAboutStartMemory("pack",
+                         packed.payload.manifest.size() + std::uint64_t{packed.payload.blob.size()},
+                         PackTotals(packed), true, err);
     return PackExit::Ok;
 }

@@ -296,6 +296,59 @@ def check_refusals(args, embedder, payload, sign):
     print(f"refused (damaged payload): exit {result.returncode}: {said}")
 
 
+def check_temporaries(args, payload, full, small, small_dir):
+    """Files named like embed's temporary files are never touched; two runs at once into one
+    output each end with their own whole output or a clear error."""
+    work = os.path.join(args.work, "temporaries")
+    os.makedirs(work)
+    out = os.path.join(work, "OUT.exe")
+    source = ["--manifest", payload[0], "--blob", payload[1]]
+    user = os.path.join(work, "OUT.exe.partial")
+    write(user, b"the user's own file")
+    result = run([args.pack, "embed", args.launcher, *source, "-o", out])
+    expect(result.returncode == 0 and read(user) == b"the user's own file" and
+           read(out) == read(full), f"embed beside a user's OUT.exe.partial: {result.stderr.strip()}")
+    os.remove(user)
+
+    launcher = os.path.join(work, "launcher.exe")
+    shutil.copyfile(args.launcher, launcher)
+    os.symlink(launcher, user)
+    result = run([args.pack, "embed", launcher, *source, "-o", out])
+    expect(result.returncode == 0 and read(launcher) == read(args.launcher) and
+           os.path.islink(user) and read(out) == read(full),
+           f"embed beside an OUT.exe.partial link to the launcher: {result.stderr.strip()}")
+    os.remove(user)
+
+    os.rename(launcher, user)
+    os.remove(out)
+    result = run([args.pack, "embed", user, *source, "-o", out])
+    expect(result.returncode == 0 and read(user) == read(args.launcher) and
+           read(out) == read(full), f"embed of a launcher named OUT.exe.partial: "
+           f"{result.stderr.strip()}")
+
+    for name in ("", work, work + "/"):
+        result = run([args.pack, "embed", args.launcher, *source, "-o", name])
+        expect(result.returncode == 2 and ("empty" in result.stderr or
+                                           "names a folder" in result.stderr),
+               f"embed -o {name!r}: exit {result.returncode}: {result.stderr.strip()[:300]}")
+
+    # Two runs with different payloads race into one output, again and again.
+    wanted = {read(full): "full", read(small): "small"}
+    for round_ in range(6):
+        runs = [subprocess.Popen([args.pack, "embed", args.launcher, *src, "-o", out],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                for src in (source, [small_dir])]
+        ends = [(r.wait(), r.stderr.read()) for r in runs]
+        for code, said in ends:
+            expect(code == 0 or (code == 2 and "cannot be" in said),
+                   f"race {round_}: an embed exited {code}: {said.strip()[-300:]}")
+        expect(read(out) in wanted, f"race {round_}: the output is neither run's whole output")
+    leftovers = sorted(set(os.listdir(work)) - {"OUT.exe", "OUT.exe.partial"})
+    expect(not leftovers, f"embed left files behind: {leftovers}")
+    print("temporaries: a user's OUT.exe.partial, a link of that name and a launcher of that "
+          "name are untouched; -o '' and a folder are refused; 6 races ended whole")
+
+
 def make_signer(work):
     key, cert = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
     made = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
@@ -390,6 +443,7 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
            "embed of a folder differs from embed of the files pack made of it")
 
     check_refusals(args, embedder, payload, sign)
+    check_temporaries(args, payload, full, small, small_dir)
     verified = verify(signed)
     expect(verified.returncode == 0, f"osslsigncode verify: {verified.stdout.strip()[-400:]}")
     expect(pefile.PE(signed).verify_checksum(), "the signed launcher's checksum is wrong")
