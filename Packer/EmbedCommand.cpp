@@ -11,10 +11,12 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
+#include "Packer/ByteRuns.h"
 #include "Packer/CheckCommand.h"
 #include "Packer/CommandLine.h"
 #include "Packer/LauncherTemplate.h"
@@ -199,6 +201,44 @@ std::string Megabytes(std::size_t bytes) {
     return text;
 }
 
+// Writes output to a temporary file beside path, releases output and the resources it views,
+// reads the file back and checks it, then renames it over path. The output's folder is made
+// only now, once everything has been checked, as a release script expects. Returns
+// PackExit::Ok, or the exit code to end with once it has said that nothing was written.
+int WriteOutput(const std::filesystem::path& path, ByteRuns& output, ResourceTree& resources,
+                std::ostream& err) {
+    const ResourceDigests digests = DigestResources(resources);
+    std::string error;
+    std::error_code folder;
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path(), folder);
+    }
+    if (folder) {
+        error = PathToUtf8(path.parent_path()) + ": the folder cannot be made: " + folder.message();
+    }
+    TemporaryOutput temporary;
+    bool written = !folder && CreateTemporaryOutput(path, temporary, error);
+    for (std::size_t i = 0; written && i < output.runs.size(); ++i) {
+        written = WriteTemporaryOutput(temporary, output.runs[i], error);
+    }
+    output = ByteRuns{};
+    resources.clear();
+    std::vector<std::uint8_t> readBack;
+    if (written && !ReadFileBytes(temporary.path, readBack, error)) {
+        written = false;
+    } else if (written && !CheckRebuiltLauncher(readBack, digests, error)) {
+        err << "nimbrel-pack embed: " << PathToUtf8(path) << ": " << error
+            << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Rejected;
+    }
+    readBack = {};
+    if (!written || !PutTemporaryOutputInPlace(temporary, error)) {
+        err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Usage;
+    }
+    return PackExit::Ok;
+}
+
 }  // namespace
 
 int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -234,17 +274,18 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (const int code = ObtainPayload(line, options, payload, totals, err); code != PackExit::Ok) {
         return code;
     }
-    const EmbedChanges changes{payload.manifest, payload.blob, options.fileVersion,
-                               options.productVersion, options.icon.empty() ? nullptr : &icon};
+    EmbedChanges changes{std::move(payload.manifest), std::move(payload.blob), options.fileVersion,
+                         options.productVersion, options.icon.empty() ? nullptr : &icon};
     ResourceTree resources;
-    std::vector<std::uint8_t> output;
-    if (!ChangedResources(launcher, changes, resources, error) ||
-        !WriteLauncher(launcherFile, launcher, resources, output, error)) {
+    ByteRuns output;
+    if (!ChangedResources(launcher, std::move(changes), resources, error) ||
+        !RebuildLauncher(launcherFile, launcher, resources, output, error)) {
         err << "nimbrel-pack embed: " << PathToUtf8(options.launcher) << ": " << error
             << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Rejected;
     }
-    if (PeImage written; !launcher.image.pe32Plus && ReadPeHeaders(output, written, error)) {
+    if (PeImage written;
+        !launcher.image.pe32Plus && ReadPeHeaders(output.runs.front(), written, error)) {
         const StartMemory memory{written.sizeOfImage, totals.contentBytes,
                                  totals.largestCompressed};
         const std::uint64_t budget =
@@ -255,25 +296,18 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
             return PackExit::Rejected;
         }
     }
-    // The output's folder is made once everything has been checked, as a release script expects.
-    std::error_code folder;
-    if (options.output.has_parent_path()) {
-        std::filesystem::create_directories(options.output.parent_path(), folder);
-    }
-    if (folder) {
-        error = PathToUtf8(options.output.parent_path()) +
-                ": the folder cannot be made: " + folder.message();
-    }
-    if (folder || !WriteFilesAtomically({{options.output, &output}}, error)) {
-        err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
-        return PackExit::Usage;
+    const std::uint64_t outputSize = RunsSize(output);
+    launcher.resources.clear();
+    if (const int code = WriteOutput(options.output, output, resources, err);
+        code != PackExit::Ok) {
+        return code;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char timing[32];
     std::snprintf(timing, sizeof timing, "%.2f s", seconds);
-    out << "embed: " << PathToUtf8(options.output) << ": " << output.size() << " bytes ("
-        << Megabytes(output.size()) << ", launcher " << launcherFile.size() << "), payload of "
+    out << "embed: " << PathToUtf8(options.output) << ": " << outputSize << " bytes ("
+        << Megabytes(outputSize) << ", launcher " << launcherFile.size() << "), payload of "
         << totals.files << " files, " << totals.contentBytes << " bytes (" << totals.compressedBytes
         << " compressed), " << timing << "\n";
     return PackExit::Ok;

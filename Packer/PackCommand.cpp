@@ -182,7 +182,7 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
                 std::max<std::uint64_t>(packed.largestFrame, files[i].frame.size());
             records.push_back({scan.files[i].folder, scan.files[i].name, std::move(files[i])});
         }
-        if (BuildPayload(records, packed.payload, error)) {
+        if (BuildPayload(std::move(records), packed.payload, error)) {
             return PackExit::Ok;
         }
     }
