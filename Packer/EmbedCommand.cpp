@@ -195,7 +195,7 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
     return code;
 }
 
-std::string Megabytes(std::size_t bytes) {
+std::string Megabytes(std::uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f MB", static_cast<double>(bytes) / 1e6);
     return text;
