@@ -151,6 +151,7 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
     std::size_t records = 0;
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
+    std::uint64_t largestContent = 0;
     std::uint64_t largestCompressed = 0;
     int result = PackExit::Ok;
     ReadManifestRecords(views, [&](PayloadEntry& record) {
@@ -170,6 +171,7 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
         }
         contentBytes += static_cast<std::uint64_t>(record.contentSize);
         compressedBytes += static_cast<std::uint64_t>(record.compressedSize);
+        largestContent = std::max(largestContent, static_cast<std::uint64_t>(record.contentSize));
         largestCompressed =
             std::max(largestCompressed, static_cast<std::uint64_t>(record.compressedSize));
         return true;
@@ -182,20 +184,23 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
         err << prefix << "warning: " << records - entries.size()
             << " records repeat the path of an earlier record; a start uses the first only\n";
     }
-    totals = {entries.size(), contentBytes, compressedBytes, largestCompressed};
+    totals = {entries.size(), contentBytes, compressedBytes, largestContent, largestCompressed};
     return PackExit::Ok;
 }
 
 bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,
                           const PayloadTotals& totals, bool largeAddressAware, std::ostream& err) {
-    const StartMemory memory{imageBytes, totals.contentBytes, totals.largestCompressed};
-    const std::uint64_t budget = StartMemoryBudget(largeAddressAware);
-    if (StartMemoryNeeded(memory) <= budget) {
-        return true;
+    const std::string problem =
+        StartMemoryProblem(StartMemoryOf(imageBytes, totals), largeAddressAware);
+    if (!problem.empty()) {
+        err << "nimbrel-pack " << command << ": warning: " << problem
+            << "; embed refuses this payload\n";
     }
-    err << "nimbrel-pack " << command << ": warning: " << StartMemoryExcess(memory, budget)
-        << "; embed refuses this payload\n";
-    return false;
+    return problem.empty();
+}
+
+StartMemory StartMemoryOf(std::uint64_t imageBytes, const PayloadTotals& totals) {
+    return {imageBytes, totals.contentBytes, totals.largestContent, totals.largestCompressed};
 }
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -286,12 +286,11 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (PeImage written;
         !launcher.image.pe32Plus && ReadPeHeaders(output.runs.front(), written, error)) {
-        const StartMemory memory{written.sizeOfImage, totals.contentBytes,
-                                 totals.largestCompressed};
-        const std::uint64_t budget =
-            StartMemoryBudget((launcher.image.fileCharacteristics & PeLargeAddressAware) != 0);
-        if (StartMemoryNeeded(memory) > budget) {
-            err << "nimbrel-pack embed: refused: " << StartMemoryExcess(memory, budget)
+        const std::string problem =
+            StartMemoryProblem(StartMemoryOf(written.sizeOfImage, totals),
+                               (launcher.image.fileCharacteristics & PeLargeAddressAware) != 0);
+        if (!problem.empty()) {
+            err << "nimbrel-pack embed: refused: " << problem
                 << "\nnimbrel-pack embed: nothing written\n";
             return PackExit::Rejected;
         }

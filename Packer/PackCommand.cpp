@@ -193,10 +193,13 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
 
 PayloadTotals PackTotals(const PackedFolder& packed) {
     std::uint64_t content = 0;
+    std::uint64_t largest = 0;
     for (const auto& file : packed.scan.files) {
         content += file.size;
+        largest = std::max<std::uint64_t>(largest, file.size);
     }
-    return {packed.scan.files.size(), content, packed.payload.blob.size(), packed.largestFrame};
+    return {packed.scan.files.size(), content, packed.payload.blob.size(), largest,
+            packed.largestFrame};
 }
 
 void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,

@@ -373,9 +373,15 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def start_under_wine(args, launcher, payload_dir, name):
+def file_sizes(folder):
+    """{relative path: size} of every file below folder."""
+    return {os.path.relpath(os.path.join(top, f), folder): os.path.getsize(os.path.join(top, f))
+            for top, _, files in os.walk(folder) for f in files}
+
+
+def start_under_wine(args, launcher, sizes, name):
     """Starts launcher with the sample application told to end soon; checks its exit code and
-    that the per-user folder then holds the payload folder's files."""
+    that the per-user folder then holds files of the given {relative path: size}."""
     prefix = os.path.join(args.build_root, "wineprefix-x64" if args.wine_arch == "x64"
                           else "wineprefix")
     folders = [f for f in glob.glob(os.path.join(prefix, "drive_c/users/*/AppData/Local"))
@@ -388,14 +394,13 @@ def start_under_wine(args, launcher, payload_dir, name):
     start = time.monotonic()
     result = run([args.wine_run, args.wine_arch, args.build_root, launcher], env=env, timeout=120)
     seconds = time.monotonic() - start
-    expect(result.returncode == 0, f"{name} under Wine exited {result.returncode}")
-    for top, _, files in os.walk(payload_dir):
-        for file in files:
-            source = os.path.join(top, file)
-            target = os.path.join(working, os.path.relpath(source, payload_dir))
-            if not expect(os.path.isfile(target) and os.path.getsize(target) ==
-                          os.path.getsize(source), f"{name}: {target} was not written right"):
-                return
+    expect(result.returncode == 0, f"{name} under Wine exited {result.returncode}" +
+           (" (-200: the watchdog's five seconds ran out)" if result.returncode == 56 else ""))
+    for path, size in sizes.items():
+        target = os.path.join(working, path)
+        if not expect(os.path.isfile(target) and os.path.getsize(target) == size,
+                      f"{name}: {target} was not written right"):
+            return
     print(f"{name}: first start under Wine exited {result.returncode} after {seconds:.2f} s")
     time.sleep(1)
     shutil.rmtree(working, ignore_errors=True)
@@ -465,6 +470,13 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
         said = run([args.pack, "check", args.launcher])
         expect(said.returncode == 1 and "no payload" in said.stderr and "1.1.0" in said.stderr,
                f"check of the launcher without a payload said: {said.stderr.strip()}")
+        # As a release script checks what it was given: the empty launcher, signed or not.
+        signed_empty = os.path.join(args.work, "signed-template.exe")
+        for path, code in ((args.launcher, 0), (signed_empty, 0), (full, 1), (signed, 1),
+                           (args.sample_application, 1)):
+            said = run([args.pack, "check", "--expect-no-payload", path])
+            expect(said.returncode == code, f"check --expect-no-payload {os.path.basename(path)} "
+                   f"exited {said.returncode}, expected {code}: {said.stderr.strip()}")
     for name in ("full.exe", "big.exe"):
         print(f"pefile on {name}: {len(pefile.PE(os.path.join(args.work, name)).get_warnings())} "
               "warnings, checksum right, layout and resources as checked above")
@@ -481,8 +493,42 @@ def check_under_wine(args, folder, signed, big, big_dir):
            "the Windows nimbrel-pack gives other bytes than the Linux one")
     print(f"the Windows nimbrel-pack, packing the folder under Wine, gives the same bytes "
           f"({time.monotonic() - start:.2f} s)")
-    start_under_wine(args, signed, args.payload_dir, "signed launcher")
-    start_under_wine(args, big, big_dir, "60 MB launcher")
+    start_under_wine(args, signed, file_sizes(args.payload_dir), "signed launcher")
+    start_under_wine(args, big, file_sizes(big_dir), "60 MB launcher")
+
+
+def check_near_budget(args):
+    """A payload of incompressible files whose first start needs just less than the budget of
+    the large-address-aware launcher: embed takes it, check has no warning, and it starts under
+    32-bit Wine and writes every file. Twenty more megabytes and embed refuses it."""
+    folder = os.path.join(args.work, "near-budget")
+    os.makedirs(folder)
+    shutil.copyfile(args.sample_application, os.path.join(folder, "Nimbrel.exe"))
+    for i, size in enumerate([100_000_000] * 16 + [95_000_000]):
+        write(os.path.join(folder, f"part{i:02}.bin"), os.urandom(size))
+    more = os.path.join(folder, "more.bin")
+    write(more, os.urandom(20_000_000))
+    embedder = Embedder(args.pack, args.work)
+    over, result = embedder.embed("over.exe", args.launcher, folder, "--level", "1", expect_code=1)
+    expect("refused: a first start needs" in result.stderr and "nothing written" in result.stderr
+           and not os.path.exists(over), f"embed above the budget said: {result.stderr.strip()}")
+    print(f"above the budget: {result.stderr.strip().splitlines()[-2]}")
+    os.remove(more)
+    near, _ = embedder.embed("near.exe", args.launcher, folder, "--level", "1")
+    sizes = file_sizes(folder)
+    print(f"embed of {sum(sizes.values()) // 1_000_000} MB near the budget: "
+          f"{embedder.timings['near.exe']:.1f} s")
+    if os.path.exists(near):
+        # The start is bound to five seconds by its watchdog and takes about as long on a machine
+        # of two cores: the input goes first, and check only after it (either, run before,
+        # slowed the start past the five seconds).
+        shutil.rmtree(folder)
+        start_under_wine(args, near, sizes, "launcher near the budget")
+        checked = run([args.pack, "check", near])
+        expect(checked.returncode == 0 and "warning" not in checked.stderr,
+               f"check of the launcher near the budget: {checked.stderr.strip()}")
+        os.remove(near)
+    shutil.rmtree(folder, ignore_errors=True)
 
 
 def main():
@@ -508,10 +554,16 @@ def main():
     parser.add_argument("--wine-run", help="scripts/wine-run, with --wine")
     parser.add_argument("--wine-arch")
     parser.add_argument("--build-root")
+    parser.add_argument("--near-budget", action="store_true",
+                        help="with --wine, only the start of a payload just below the budget")
     args = parser.parse_args()
 
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
+    if args.near_budget:
+        check_near_budget(args)
+        print("EmbedCheck: " + ("all checks passed" if not failures else f"{len(failures)} failed"))
+        return 1 if failures else 0
     embedder = Embedder(args.pack, args.work)
     payload = (args.payload_manifest, args.payload_blob)
     full, _ = embedder.embed("full.exe", args.launcher, payload)
