@@ -238,7 +238,6 @@ int WriteOutput(const std::filesystem::path& path, ByteRuns& output, ResourceTre
             << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Rejected;
     }
-    readBack = {};
     if (!written || !PutTemporaryOutputInPlace(temporary, error)) {
         err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Usage;

@@ -67,7 +67,7 @@ bool BuildPayload(std::vector<PayloadRecord> records, PayloadBytes& out, std::st
         PutWord(out.manifest, record.packed.compressedCrc);
         PutWord(out.manifest, dataOffset);
         out.blob.insert(out.blob.end(), record.packed.frame.begin(), record.packed.frame.end());
-        record.packed.frame = {};
+        record.packed.frame = std::vector<std::uint8_t>();
     }
     for (std::vector<std::uint8_t>* resource : {&out.manifest, &out.blob}) {
         SetWord(
