@@ -349,6 +349,24 @@ def check_temporaries(args, payload, full, small, small_dir):
           "name are untouched; -o '' and a folder are refused; 6 races ended whole")
 
 
+def check_embed_memory(args, big, big_dir):
+    """embed's peak memory is about its output plus the largest input file twice (read, then
+    decoded by the payload check beside its compressed copy), not a multiple of the output."""
+    out = os.path.join(args.work, "memory.exe")
+    process = subprocess.Popen([args.pack, "embed", args.launcher, big_dir, "--level", "1",
+                                "--jobs", "1", "-o", out],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    peak = usage.ru_maxrss * 1024
+    largest = max(file_sizes(big_dir).values())
+    bound = os.path.getsize(big) + 2 * largest + 64_000_000
+    expect(status == 0 and read(out) == read(big) and peak <= bound,
+           f"embed's peak memory {peak} bytes, bound {bound} (status {status})")
+    print(f"embed's peak memory: {peak / 1e6:.0f} MB for a {os.path.getsize(big) / 1e6:.0f} MB "
+          f"output and a largest file of {largest / 1e6:.0f} MB (bound {bound / 1e6:.0f} MB)")
+    os.remove(out)
+
+
 def make_signer(work):
     key, cert = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
     made = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
@@ -585,6 +603,7 @@ def main():
     if args.wine:
         check_under_wine(args, folder, signed, big, big_dir)
     else:
+        check_embed_memory(args, big, big_dir)
         check_without_wine(args, embedder, payload, full, folder, signed, big, sign, verify)
     hashes = {os.path.basename(p): hashlib.sha256(read(p)).hexdigest()[:16] for p in (full, signed)}
     print(f"sha256: {hashes}")
