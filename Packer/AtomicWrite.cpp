@@ -164,14 +164,20 @@ bool PutTemporaryOutputInPlace(TemporaryOutput& output, std::string& error) {
     return true;
 }
 
-bool WriteFilesAtomically(const std::vector<OutputFile>& files, std::string& error) {
+bool WriteFilesAtomically(const std::vector<OutputFile>& files, OutputLock& lock,
+                          std::string& error) {
     std::vector<TemporaryOutput> outputs(files.size());
+    std::vector<std::filesystem::path> targets;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!CheckOutputPath(files[i].path, error) ||
             !CreateTemporaryOutput(files[i].path, outputs[i], error) ||
             !WriteTemporaryOutput(outputs[i], *files[i].bytes, error)) {
             return false;
         }
+        targets.push_back(files[i].path);
+    }
+    if (!LockOutputFolders(targets, lock, error)) {
+        return false;
     }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (!PutTemporaryOutputInPlace(outputs[i], error)) {

@@ -1,7 +1,8 @@
 // Writes output files so that nothing the user has is ever replaced but the output itself: each
 // file is written beside its target under a fresh temporary name that this run alone created,
 // and only then renamed over the target. Two runs never share a temporary file, so what a run
-// renames into place is always its own whole output.
+// renames into place is always its own whole output; the rename and the report after it are
+// made under the output folder's lock (OutputLock.h), so no other run's rename comes between.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "Packer/OutputLock.h"
 
 // Checks that path can name an output file. Returns false with error when it is empty or names
 // a folder.
@@ -46,8 +49,10 @@ struct OutputFile {
     const std::vector<std::uint8_t>* bytes = nullptr;
 };
 
-// Writes every file to a temporary file first; once all are complete, renames them into place
-// in order. Returns false with error naming the file when any write or rename fails; the
-// temporary files are removed on every path. A target already renamed into place stays (two
-// renames cannot be made one step), which the error then says.
-bool WriteFilesAtomically(const std::vector<OutputFile>& files, std::string& error);
+// Writes every file to a temporary file first; once all are complete, takes lock of their
+// folders and renames them into place in order. The caller holds lock until it has reported
+// the outcome. Returns false with error naming the file when any write, lock or rename fails;
+// the temporary files are removed on every path. A target already renamed into place stays
+// (two renames cannot be made one step), which the error then says.
+bool WriteFilesAtomically(const std::vector<OutputFile>& files, OutputLock& lock,
+                          std::string& error);

@@ -209,11 +209,12 @@ std::string Megabytes(std::uint64_t bytes) {
 }
 
 // Writes output to a temporary file beside path, releases output and the resources it views,
-// reads the file back and checks it, then renames it over path. The output's folder is made
-// only now, once everything has been checked, as a release script expects. Returns
-// PackExit::Ok, or the exit code to end with once it has said that nothing was written.
+// reads the file back and checks it, then takes lock of path's folder and renames the file over
+// path; the caller holds lock until it has reported. The output's folder is made only now, once
+// everything has been checked, as a release script expects. Returns PackExit::Ok, or the exit
+// code to end with once it has said that nothing was written.
 int WriteOutput(const std::filesystem::path& path, ByteRuns& output, ResourceTree& resources,
-                std::ostream& err) {
+                OutputLock& lock, std::ostream& err) {
     const ResourceDigests digests = DigestResources(resources);
     std::string error;
     std::error_code folder;
@@ -238,7 +239,8 @@ int WriteOutput(const std::filesystem::path& path, ByteRuns& output, ResourceTre
             << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Rejected;
     }
-    if (!written || !PutTemporaryOutputInPlace(temporary, error)) {
+    if (!written || !LockOutputFolders({path}, lock, error) ||
+        !PutTemporaryOutputInPlace(temporary, error)) {
         err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Usage;
     }
@@ -303,7 +305,8 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     const std::uint64_t outputSize = RunsSize(output);
     launcher.resources.clear();
-    if (const int code = WriteOutput(options.output, output, resources, err);
+    OutputLock lock;
+    if (const int code = WriteOutput(options.output, output, resources, lock, err);
         code != PackExit::Ok) {
         return code;
     }

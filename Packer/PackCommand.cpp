@@ -237,9 +237,10 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return code;
     }
     std::string error;
+    OutputLock lock;
     if (!WriteFilesAtomically(
             {{options.manifest, &packed.payload.manifest}, {options.blob, &packed.payload.blob}},
-            error)) {
+            lock, error)) {
         err << "nimbrel-pack pack: " << error << "\nnimbrel-pack pack: nothing written\n";
         return PackExit::Usage;
     }
