@@ -2,6 +2,7 @@
 // that passes here cannot fail a first start on its resources.
 #include "Packer/CheckCommand.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,15 +15,19 @@
 #include "Launcher/payload/PayloadVerify.h"
 #include "Launcher/payload/UnsafeRecords.h"
 #include "Packer/CodeText.h"
+#include "Packer/LauncherTemplate.h"
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
+#include "Packer/PeImage.h"
 #include "Packer/RecordNotes.h"
+#include "Packer/StartMemory.h"
 
 namespace {
 
 constexpr const char* CheckHelp =
     "usage: nimbrel-pack check EXE\n"
     "       nimbrel-pack check --manifest FILE --blob FILE\n"
+    "       nimbrel-pack check --expect-no-payload EXE\n"
     "\n"
     "Makes the checks a launcher makes before it touches the working folder, in its order:\n"
     "loading the resources (stage 1, from an EXE), manifest checksum (2), record count (3),\n"
@@ -40,7 +45,52 @@ constexpr const char* CheckHelp =
     "path longer than 200 UTF-16 code units draws a warning; each " NIMBREL_SPARED_FILE_NAME
     " in any letter case a\n"
     "note (a start writes it only where the user has none).\n"
+    "A warning follows when a first start of a 32-bit launcher would need more address space\n"
+    "than it has (image, every file decompressed, the largest compressed file and a margin);\n"
+    "embed refuses such a payload.\n"
+    "\n"
+    "With --expect-no-payload, EXE must be a launcher built by this project without a payload,\n"
+    "signed or not: the one releases embed into. It exits 0 when it is, 1 otherwise.\n"
     "exit codes: 0 the payload is sound; 1 it is corrupt; 2 bad command line or unreadable file.\n";
+
+// check --expect-no-payload EXE: the launcher releases embed into, as we hand it over, signed
+// or not. Says so and returns PackExit::Ok; any other file is refused.
+int CheckNoPayload(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, {}, {"--expect-no-payload"}, line, error) ||
+        (!line.help && line.positional.size() != 1)) {
+        err << "nimbrel-pack check: "
+            << (error.empty() ? "--expect-no-payload takes one launcher EXE" : error) << "\n\n"
+            << CheckHelp;
+        return PackExit::Usage;
+    }
+    if (line.help) {
+        out << CheckHelp;
+        return PackExit::Ok;
+    }
+    const std::filesystem::path exe = PathFromUtf8(line.positional[0]);
+    LoadedPayload payload;
+    if (!LoadPayload({exe, {}, {}}, payload, error)) {
+        err << "nimbrel-pack check: " << error << "\n";
+        return PackExit::Usage;
+    }
+    const std::string name = PathToUtf8(exe);
+    if (payload.loaderCode != PayloadCode::ManifestNotFound) {
+        err << "nimbrel-pack check: " << name
+            << ": carries a payload (or a damaged one), not the launcher without a payload\n";
+        return PackExit::Rejected;
+    }
+    LauncherTemplate launcher;
+    if (!ReadLauncherTemplate(payload.exeBytes, true, launcher, error)) {
+        err << "nimbrel-pack check: " << name << ": " << error << "\n";
+        return PackExit::Rejected;
+    }
+    const bool signedFile = launcher.image.directories[PeDirectoryIndex::Certificate].size != 0;
+    out << "check: " << name << ": no payload, as expected: a launcher to embed into"
+        << (signedFile ? " (signed: give embed --strip-signature)" : "") << "\n";
+    return PackExit::Ok;
+}
 
 }  // namespace
 
@@ -87,6 +137,8 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
     std::size_t records = 0;
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
+    std::uint64_t largestContent = 0;
+    std::uint64_t largestCompressed = 0;
     int result = PackExit::Ok;
     ReadManifestRecords(views, [&](PayloadEntry& record) {
         ++records;
@@ -105,6 +157,9 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
         }
         contentBytes += static_cast<std::uint64_t>(record.contentSize);
         compressedBytes += static_cast<std::uint64_t>(record.compressedSize);
+        largestContent = std::max(largestContent, static_cast<std::uint64_t>(record.contentSize));
+        largestCompressed =
+            std::max(largestCompressed, static_cast<std::uint64_t>(record.compressedSize));
         return true;
     });
     if (result != PackExit::Ok) {
@@ -115,11 +170,29 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
         err << prefix << "warning: " << records - entries.size()
             << " records repeat the path of an earlier record; a start uses the first only\n";
     }
-    totals = {entries.size(), contentBytes, compressedBytes};
+    totals = {entries.size(), contentBytes, compressedBytes, largestContent, largestCompressed};
     return PackExit::Ok;
 }
 
+bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,
+                          const PayloadTotals& totals, bool largeAddressAware, std::ostream& err) {
+    const std::string problem =
+        StartMemoryProblem(StartMemoryOf(imageBytes, totals), largeAddressAware);
+    if (!problem.empty()) {
+        err << "nimbrel-pack " << command << ": warning: " << problem
+            << "; embed refuses this payload\n";
+    }
+    return problem.empty();
+}
+
+StartMemory StartMemoryOf(std::uint64_t imageBytes, const PayloadTotals& totals) {
+    return {imageBytes, totals.contentBytes, totals.largestContent, totals.largestCompressed};
+}
+
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (std::find(args.begin(), args.end(), "--expect-no-payload") != args.end()) {
+        return CheckNoPayload(args, out, err);
+    }
     CommandLine line;
     LoadedPayload payload;
     if (const auto done =
@@ -129,6 +202,17 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     PayloadTotals totals;
     if (const int code = CheckPayload("check", payload.views, totals, err); code != PackExit::Ok) {
         return code;
+    }
+    PeImage image;
+    std::string ignored;
+    if (payload.exeBytes.empty()) {
+        WarnAboutStartMemory("check",
+                             static_cast<std::uint64_t>(payload.views.manifest.size) +
+                                 static_cast<std::uint64_t>(payload.views.blob.size),
+                             totals, true, err);
+    } else if (ReadPeHeaders(payload.exeBytes, image, ignored) && !image.pe32Plus) {
+        WarnAboutStartMemory("check", image.sizeOfImage, totals,
+                             (image.fileCharacteristics & PeLargeAddressAware) != 0, err);
     }
     out << "check: ok, " << totals.files << " files, " << totals.contentBytes << " bytes ("
         << totals.compressedBytes << " compressed)\n";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Launcher/payload/ByteView.h"
+#include "Packer/StartMemory.h"
 
 // Runs the command on the arguments after its name; returns a PackExit code.
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
@@ -18,6 +19,8 @@ struct PayloadTotals {
     std::size_t files = 0;
     std::uint64_t contentBytes = 0;
     std::uint64_t compressedBytes = 0;
+    std::uint64_t largestContent = 0;
+    std::uint64_t largestCompressed = 0;
 };
 
 // Checks views as a start would (both checksums, the count, every record, every entry
@@ -26,3 +29,14 @@ struct PayloadTotals {
 // PackExit::Ok with totals set, or PackExit::Rejected.
 int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTotals& totals,
                  std::ostream& err);
+
+// Gives what a start of a launcher whose image takes imageBytes, carrying a payload of totals,
+// holds at once.
+StartMemory StartMemoryOf(std::uint64_t imageBytes, const PayloadTotals& totals);
+
+// Prints a warning on err under the name of command when a first start of a 32-bit launcher
+// whose image takes imageBytes, carrying a payload of totals, needs more than the budget of a
+// launcher with or without the large-address-aware flag, or its largest blocks do not fit.
+// Returns whether it fits.
+bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,
+                          const PayloadTotals& totals, bool largeAddressAware, std::ostream& err);

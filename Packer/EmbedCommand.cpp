@@ -11,10 +11,12 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
+#include "Packer/ByteRuns.h"
 #include "Packer/CheckCommand.h"
 #include "Packer/CommandLine.h"
 #include "Packer/LauncherTemplate.h"
@@ -22,6 +24,8 @@
 #include "Packer/PackTool.h"
 #include "Packer/PayloadCommand.h"
 #include "Packer/PayloadInput.h"
+#include "Packer/PeImage.h"
+#include "Packer/StartMemory.h"
 
 namespace {
 
@@ -39,9 +43,16 @@ constexpr const char* EmbedHelp =
     "\n"
     "The resource section is rebuilt from its resources in one fixed layout; the sections after\n"
     "it move, and the headers and PE checksum are set to match. The same inputs give the same\n"
-    "bytes on every machine. OUT.exe is written under a temporary name and renamed into place;\n"
-    "it may not name LAUNCHER.exe, which is never changed; its folder is made if need be. OUT.exe\n"
-    "is not signed: sign it afterwards.\n"
+    "bytes on every machine. OUT.exe is written to a new file of its own beside it\n"
+    "(OUT.exe.<random>.partial, made only where no file of that name stands, never through a\n"
+    "link), renamed over OUT.exe at the end and removed on any failure; no other file is\n"
+    "written. OUT.exe may not name LAUNCHER.exe, which is never changed, nor a folder; its folder\n"
+    "is made if need be. OUT.exe is not signed: sign it afterwards.\n"
+    "\n"
+    "A first start of a 32-bit launcher holds its image, every file decompressed and the largest\n"
+    "compressed file at once; with a margin of 100 MB that must fit the launcher's address\n"
+    "space: 3600 MB when it is large-address-aware, else 1650 MB, and its three largest blocks\n"
+    "must fit the free blocks of 1900, 1000 and 550 MB. A payload above that is refused.\n"
     "\n"
     "  -o, --output OUT.exe       where to write the launcher\n"
     "  --file-version A.B.C.D     set the version block's file version and its FileVersion\n"
@@ -56,7 +67,7 @@ constexpr const char* EmbedHelp =
     "cut short, not a PE image or not a launcher built by this project, whose resource tree\n"
     "does not parse, that carries bytes after its last section, or whose sections after the\n"
     "resources are referred to other than by the data directories; a folder pack refuses; a\n"
-    "payload check refuses.\n"
+    "payload check refuses; a payload above the size rule.\n"
     "exit codes: 0 written; 1 refused; 2 bad command line, or a file that cannot be read or\n"
     "written.\n";
 
@@ -138,6 +149,9 @@ std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, Comma
     if (const auto icon = line.options.find("--icon"); icon != line.options.end()) {
         options.icon = PathFromUtf8(icon->second);
     }
+    if (!CheckOutputPath(options.output, error)) {
+        return Usage(error, err);
+    }
     if (SameFile(options.launcher, options.output)) {
         err << "nimbrel-pack embed: -o names the launcher being read; the launcher you embed "
                "into stays as it is, so write the output to another file\n";
@@ -188,10 +202,49 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
     return code;
 }
 
-std::string Megabytes(std::size_t bytes) {
+std::string Megabytes(std::uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f MB", static_cast<double>(bytes) / 1e6);
     return text;
+}
+
+// Writes output to a temporary file beside path, releases output and the resources it views,
+// reads the file back and checks it, then takes lock of path's folder and renames the file over
+// path; the caller holds lock until it has reported. The output's folder is made only now, once
+// everything has been checked, as a release script expects. Returns PackExit::Ok, or the exit
+// code to end with once it has said that nothing was written.
+int WriteOutput(const std::filesystem::path& path, ByteRuns& output, ResourceTree& resources,
+                OutputLock& lock, std::ostream& err) {
+    const ResourceDigests digests = DigestResources(resources);
+    std::string error;
+    std::error_code folder;
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path(), folder);
+    }
+    if (folder) {
+        error = PathToUtf8(path.parent_path()) + ": the folder cannot be made: " + folder.message();
+    }
+    TemporaryOutput temporary;
+    bool written = !folder && CreateTemporaryOutput(path, temporary, error);
+    for (std::size_t i = 0; written && i < output.runs.size(); ++i) {
+        written = WriteTemporaryOutput(temporary, output.runs[i], error);
+    }
+    output = ByteRuns{};
+    resources.clear();
+    std::vector<std::uint8_t> readBack;
+    if (written && !ReadFileBytes(temporary.path, readBack, error)) {
+        written = false;
+    } else if (written && !CheckRebuiltLauncher(readBack, digests, error)) {
+        err << "nimbrel-pack embed: " << PathToUtf8(path) << ": " << error
+            << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Rejected;
+    }
+    if (!written || !LockOutputFolders({path}, lock, error) ||
+        !PutTemporaryOutputInPlace(temporary, error)) {
+        err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
+        return PackExit::Usage;
+    }
+    return PackExit::Ok;
 }
 
 }  // namespace
@@ -229,35 +282,40 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (const int code = ObtainPayload(line, options, payload, totals, err); code != PackExit::Ok) {
         return code;
     }
-    const EmbedChanges changes{payload.manifest, payload.blob, options.fileVersion,
-                               options.productVersion, options.icon.empty() ? nullptr : &icon};
+    EmbedChanges changes{std::move(payload.manifest), std::move(payload.blob), options.fileVersion,
+                         options.productVersion, options.icon.empty() ? nullptr : &icon};
     ResourceTree resources;
-    std::vector<std::uint8_t> output;
-    if (!ChangedResources(launcher, changes, resources, error) ||
-        !WriteLauncher(launcherFile, launcher, resources, output, error)) {
+    ByteRuns output;
+    if (!ChangedResources(launcher, std::move(changes), resources, error) ||
+        !RebuildLauncher(launcherFile, launcher, resources, output, error)) {
         err << "nimbrel-pack embed: " << PathToUtf8(options.launcher) << ": " << error
             << "\nnimbrel-pack embed: nothing written\n";
         return PackExit::Rejected;
     }
-    // The output's folder is made once everything has been checked, as a release script expects.
-    std::error_code folder;
-    if (options.output.has_parent_path()) {
-        std::filesystem::create_directories(options.output.parent_path(), folder);
+    if (PeImage written;
+        !launcher.image.pe32Plus && ReadPeHeaders(output.runs.front(), written, error)) {
+        const std::string problem =
+            StartMemoryProblem(StartMemoryOf(written.sizeOfImage, totals),
+                               (launcher.image.fileCharacteristics & PeLargeAddressAware) != 0);
+        if (!problem.empty()) {
+            err << "nimbrel-pack embed: refused: " << problem
+                << "\nnimbrel-pack embed: nothing written\n";
+            return PackExit::Rejected;
+        }
     }
-    if (folder) {
-        error = PathToUtf8(options.output.parent_path()) +
-                ": the folder cannot be made: " + folder.message();
-    }
-    if (folder || !WriteFilesAtomically({{options.output, &output}}, error)) {
-        err << "nimbrel-pack embed: " << error << "\nnimbrel-pack embed: nothing written\n";
-        return PackExit::Usage;
+    const std::uint64_t outputSize = RunsSize(output);
+    launcher.resources.clear();
+    OutputLock lock;
+    if (const int code = WriteOutput(options.output, output, resources, lock, err);
+        code != PackExit::Ok) {
+        return code;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char timing[32];
     std::snprintf(timing, sizeof timing, "%.2f s", seconds);
-    out << "embed: " << PathToUtf8(options.output) << ": " << output.size() << " bytes ("
-        << Megabytes(output.size()) << ", launcher " << launcherFile.size() << "), payload of "
+    out << "embed: " << PathToUtf8(options.output) << ": " << outputSize << " bytes ("
+        << Megabytes(outputSize) << ", launcher " << launcherFile.size() << "), payload of "
         << totals.files << " files, " << totals.contentBytes << " bytes (" << totals.compressedBytes
         << " compressed), " << timing << "\n";
     return PackExit::Ok;

@@ -1,7 +1,10 @@
 // Launcher templates: what makes a file one, and the resource changes of an embed.
 #include "Packer/LauncherTemplate.h"
 
+#include <utility>
+
 #include "Launcher/base/ResourceIds.h"
+#include "Launcher/payload/Crc32c.h"
 #include "Packer/PeRebuild.h"
 #include "Packer/ResourceSection.h"
 
@@ -15,15 +18,14 @@ constexpr std::uint16_t WindowsGui = 2;
 
 const ResourceKey VersionKey{ResourceType::Version, NIMBREL_VERSION_ID, NIMBREL_RESOURCE_LANGUAGE};
 
-bool IsLauncher(const LauncherTemplate& launcher, std::string& error) {
-    const PeImage& image = launcher.image;
+bool IsLauncher(const PeImage& image, const ResourceViews& resources, std::string& error) {
     VersionNode version;
     std::string ignored;
-    const auto block = launcher.resources.find(VersionKey);
+    const auto block = resources.find(VersionKey);
     const bool gui = (image.fileCharacteristics & ExecutableImage) != 0 &&
                      (image.fileCharacteristics & DynamicLibrary) == 0 &&
                      image.subsystem == WindowsGui;
-    if (!gui || block == launcher.resources.end() ||
+    if (!gui || block == resources.end() ||
         !ReadVersionBlock(block->second.bytes, version, ignored) ||
         VersionString(version, u"OriginalFilename") != LauncherFileName) {
         error =
@@ -34,19 +36,33 @@ bool IsLauncher(const LauncherTemplate& launcher, std::string& error) {
     return true;
 }
 
+// Reads file as a launcher template without copying its resources.
+bool ReadLauncherViews(std::span<const std::uint8_t> file, bool stripSignature, PeImage& image,
+                       ResourceViews& resources, std::size_t& resourceSection, std::string& error) {
+    return ParsePeImage(file, image, error) && ReadResourceViews(file, image, resources, error) &&
+           IsLauncher(image, resources, error) &&
+           CheckResourceSectionReplaceable(file, image, stripSignature, resourceSection, error);
+}
+
 }  // namespace
 
 bool ReadLauncherTemplate(std::span<const std::uint8_t> file, bool stripSignature,
                           LauncherTemplate& launcher, std::string& error) {
     launcher = LauncherTemplate{};
-    return ParsePeImage(file, launcher.image, error) &&
-           ReadResourceTree(file, launcher.image, launcher.resources, error) &&
-           IsLauncher(launcher, error) &&
-           CheckResourceSectionReplaceable(file, launcher.image, stripSignature,
-                                           launcher.resourceSection, error);
+    ResourceViews views;
+    if (!ReadLauncherViews(file, stripSignature, launcher.image, views, launcher.resourceSection,
+                           error)) {
+        return false;
+    }
+    for (const auto& [key, view] : views) {
+        launcher.resources.emplace_hint(
+            launcher.resources.end(), key,
+            ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
+    }
+    return true;
 }
 
-bool ChangedResources(const LauncherTemplate& launcher, const EmbedChanges& changes,
+bool ChangedResources(const LauncherTemplate& launcher, EmbedChanges changes,
                       ResourceTree& resources, std::string& error) {
     resources = launcher.resources;
     std::erase_if(resources, [](const auto& entry) {
@@ -54,9 +70,9 @@ bool ChangedResources(const LauncherTemplate& launcher, const EmbedChanges& chan
                (entry.first.id == NIMBREL_PAYLOAD_MANIFEST_ID ||
                 entry.first.id == NIMBREL_PAYLOAD_BLOB_ID);
     });
-    const auto payload = [&](std::uint32_t id, std::span<const std::uint8_t> bytes) {
+    const auto payload = [&](std::uint32_t id, std::vector<std::uint8_t>& bytes) {
         resources[{ResourceType::Rcdata, id, NIMBREL_RESOURCE_LANGUAGE}] =
-            ResourceData{std::vector<std::uint8_t>(bytes.begin(), bytes.end()), 0};
+            ResourceData{std::move(bytes), 0};
     };
     payload(NIMBREL_PAYLOAD_MANIFEST_ID, changes.manifest);
     payload(NIMBREL_PAYLOAD_BLOB_ID, changes.blob);
@@ -80,22 +96,55 @@ bool ChangedResources(const LauncherTemplate& launcher, const EmbedChanges& chan
     return true;
 }
 
+bool RebuildLauncher(std::span<const std::uint8_t> file, const LauncherTemplate& launcher,
+                     const ResourceTree& resources, ByteRuns& out, std::string& error) {
+    const PeSection& section = launcher.image.sections[launcher.resourceSection];
+    ByteRuns runs;
+    return WriteResourceSection(resources, section.virtualAddress, runs, error) &&
+           RebuildWithResourceSection(file, launcher.image, launcher.resourceSection,
+                                      std::move(runs), out, error);
+}
+
+ResourceDigests DigestResources(const ResourceTree& tree) {
+    ResourceDigests digests;
+    for (const auto& [key, data] : tree) {
+        digests.emplace_hint(
+            digests.end(), key,
+            ResourceDigest{data.bytes.size(), Crc32c(0, data.bytes.data(), data.bytes.size()),
+                           data.codePage});
+    }
+    return digests;
+}
+
+bool CheckRebuiltLauncher(std::span<const std::uint8_t> file, const ResourceDigests& expected,
+                          std::string& error) {
+    PeImage image;
+    ResourceViews views;
+    std::size_t section = 0;
+    std::string readBack;
+    bool same = ReadLauncherViews(file, false, image, views, section, readBack) &&
+                views.size() == expected.size();
+    auto digest = expected.begin();
+    for (auto view = views.begin(); same && view != views.end(); ++view, ++digest) {
+        const std::span<const std::uint8_t> bytes = view->second.bytes;
+        same = view->first == digest->first &&
+               ResourceDigest{bytes.size(), Crc32c(0, bytes.data(), bytes.size()),
+                              view->second.codePage} == digest->second;
+    }
+    if (!same) {
+        error = "the rebuilt launcher does not read back as written" +
+                (readBack.empty() ? std::string() : ": " + readBack);
+    }
+    return same;
+}
+
 bool WriteLauncher(std::span<const std::uint8_t> file, const LauncherTemplate& launcher,
                    const ResourceTree& resources, std::vector<std::uint8_t>& out,
                    std::string& error) {
-    const PeSection& section = launcher.image.sections[launcher.resourceSection];
-    std::vector<std::uint8_t> bytes;
-    if (!WriteResourceSection(resources, section.virtualAddress, bytes, error) ||
-        !RebuildWithResourceSection(file, launcher.image, launcher.resourceSection, bytes, out,
-                                    error)) {
+    ByteRuns runs;
+    if (!RebuildLauncher(file, launcher, resources, runs, error)) {
         return false;
     }
-    LauncherTemplate written;
-    std::string readBack;
-    if (!ReadLauncherTemplate(out, false, written, readBack) || written.resources != resources) {
-        error = "the rebuilt launcher does not read back as written" +
-                (readBack.empty() ? std::string() : ": " + readBack);
-        return false;
-    }
-    return true;
+    out = Flatten(runs);
+    return CheckRebuiltLauncher(out, DigestResources(resources), error);
 }

@@ -4,6 +4,7 @@
 
 #include <zstd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "Launcher/base/SharedNames.h"
 #include "Launcher/base/Utf16.h"
 #include "Packer/AtomicWrite.h"
+#include "Packer/CheckCommand.h"
 #include "Packer/CommandLine.h"
 #include "Packer/Compressor.h"
 #include "Packer/FolderScan.h"
@@ -29,8 +31,9 @@ constexpr const char* PackHelp =
     "Packs every file below DIR into a payload: records sorted by relative path, each file one\n"
     "zstd frame (single segment, content size in the header, no checksum, no dictionary id),\n"
     "frames back to back in record order. The same files give the same bytes whatever their\n"
-    "timestamps or listing order. Both outputs are written under a temporary name and renamed\n"
-    "into place once complete.\n"
+    "timestamps or listing order. Each output is written to a new file of its own beside it\n"
+    "(FILE.<random>.partial, made only where no file of that name stands, never through a link),\n"
+    "renamed into place once both are complete and removed on any failure.\n"
     "\n"
     "Refused, naming the item, with nothing written: symbolic links and junctions, special\n"
     "files (FIFOs, sockets, devices), files of 2 GiB or more, names that cannot be a Windows\n"
@@ -43,7 +46,8 @@ constexpr const char* PackHelp =
     "Folders more than two levels deep, empty folders and paths longer than 200 UTF-16 code\n"
     "units only draw a warning. Each " NIMBREL_SPARED_FILE_NAME
     " in any letter case draws a note: a start writes it\n"
-    "only where the user has none.\n"
+    "only where the user has none. A warning follows when a first start of the 32-bit launcher\n"
+    "would need more address space than it has (see embed --help); embed refuses such a payload.\n"
     "\n"
     "  --manifest FILE  where to write the manifest resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID) ")\n"
     "  --blob FILE      where to write the blob resource (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_BLOB_ID) ")\n"
@@ -114,6 +118,10 @@ std::optional<int> ParsePackOptions(const std::vector<std::string>& args, PackOp
     options.dir = PathFromUtf8(line.positional[0]);
     options.manifest = PathFromUtf8(line.options.at("--manifest"));
     options.blob = PathFromUtf8(line.options.at("--blob"));
+    if (!CheckOutputPath(options.manifest, error) || !CheckOutputPath(options.blob, error)) {
+        err << "nimbrel-pack pack: " << error << "\n";
+        return PackExit::Usage;
+    }
     if (SamePath(options.manifest, options.blob)) {
         err << "nimbrel-pack pack: --manifest and --blob name the same file\n";
         return PackExit::Usage;
@@ -173,16 +181,30 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
     if (CompressFiles(scan.files, static_cast<int>(level), static_cast<unsigned>(jobs), progress,
                       files, error)) {
         records.reserve(total);
+        packed.largestFrame = 0;
         for (std::size_t i = 0; i < total; ++i) {
+            packed.largestFrame =
+                std::max<std::uint64_t>(packed.largestFrame, files[i].frame.size());
             records.push_back({scan.files[i].folder, scan.files[i].name, std::move(files[i])});
         }
-        if (BuildPayload(records, packed.payload, error)) {
+        if (BuildPayload(std::move(records), packed.payload, error)) {
             return PackExit::Ok;
         }
     }
     err << "nimbrel-pack " << command << ": " << error << "\nnimbrel-pack " << command
         << ": nothing written\n";
     return PackExit::Usage;
+}
+
+PayloadTotals PackTotals(const PackedFolder& packed) {
+    std::uint64_t content = 0;
+    std::uint64_t largest = 0;
+    for (const auto& file : packed.scan.files) {
+        content += file.size;
+        largest = std::max<std::uint64_t>(largest, file.size);
+    }
+    return {packed.scan.files.size(), content, packed.payload.blob.size(), largest,
+            packed.largestFrame};
 }
 
 void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
@@ -218,14 +240,18 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return code;
     }
     std::string error;
+    OutputLock lock;
     if (!WriteFilesAtomically(
             {{options.manifest, &packed.payload.manifest}, {options.blob, &packed.payload.blob}},
-            error)) {
+            lock, error)) {
         err << "nimbrel-pack pack: " << error << "\nnimbrel-pack pack: nothing written\n";
         return PackExit::Usage;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     PrintPackSummary("pack", packed, options.level, options.jobs, seconds, err);
+    WarnAboutStartMemory("pack",
+                         packed.payload.manifest.size() + std::uint64_t{packed.payload.blob.size()},
+                         PackTotals(packed), true, err);
     return PackExit::Ok;
 }

@@ -2,12 +2,14 @@
 // with embed, which packs a folder the same way.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Packer/CheckCommand.h"
 #include "Packer/FolderScan.h"
 #include "Packer/PayloadBuilder.h"
 
@@ -23,6 +25,7 @@ inline constexpr long DefaultPackLevel = 19;
 struct PackedFolder {
     FolderScan scan;
     PayloadBytes payload;
+    std::uint64_t largestFrame = 0;  // the largest compressed file
 };
 
 // Scans and packs dir as pack does, with its warnings, refusals and progress lines on err under
@@ -30,6 +33,9 @@ struct PackedFolder {
 // is refused, or PackExit::Usage when compressing fails, having said that nothing was written.
 int PackFolder(std::string_view command, const std::filesystem::path& dir, long level, long jobs,
                PackedFolder& packed, std::ostream& err);
+
+// Gives the totals of a packed folder: files, content and compressed bytes, largest frame.
+PayloadTotals PackTotals(const PackedFolder& packed);
 
 // Prints the totals line of a finished pack under the name of command.
 void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,

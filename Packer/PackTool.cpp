@@ -24,6 +24,8 @@ constexpr const char* ToolHelp =
     "                  pack the files of DIR into the two resource files\n"
     "  list SOURCE     print one row per manifest record\n"
     "  check SOURCE    make every check a launcher makes and decompress every file\n"
+    "  check --expect-no-payload EXE\n"
+    "                  succeed only on a launcher without a payload, the one to embed into\n"
     "  diff SOURCE DIR say what a start would do to the working folder DIR\n"
     "  embed EXE (DIR | --manifest FILE --blob FILE) -o OUT.exe [OPTIONS]\n"
     "                  write a launcher carrying a new payload, version and icon\n"

@@ -32,8 +32,7 @@ void PutText(std::vector<std::uint8_t>& out, const std::wstring& text) {
 
 }  // namespace
 
-bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out,
-                  std::string& error) {
+bool BuildPayload(std::vector<PayloadRecord> records, PayloadBytes& out, std::string& error) {
     if (records.empty()) {
         error = "a payload needs at least one file";
         return false;
@@ -58,7 +57,7 @@ bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out,
     PutWord(out.manifest, 0);
     PutWord(out.manifest, static_cast<std::uint32_t>(records.size()));
     PutWord(out.blob, 0);
-    for (const auto& record : records) {
+    for (auto& record : records) {
         const auto dataOffset = static_cast<std::uint32_t>(out.blob.size() - BlobHeaderSize);
         PutText(out.manifest, record.folder);
         PutText(out.manifest, record.name);
@@ -68,6 +67,7 @@ bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out,
         PutWord(out.manifest, record.packed.compressedCrc);
         PutWord(out.manifest, dataOffset);
         out.blob.insert(out.blob.end(), record.packed.frame.begin(), record.packed.frame.end());
+        record.packed.frame = std::vector<std::uint8_t>();
     }
     for (std::vector<std::uint8_t>* resource : {&out.manifest, &out.blob}) {
         SetWord(

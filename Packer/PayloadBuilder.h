@@ -20,6 +20,7 @@ struct PayloadBytes {
     std::vector<std::uint8_t> blob;
 };
 
-// Builds both resources from records, in the given order. Returns false with error when there
-// is no record or either resource would not fit the format's signed 32-bit sizes.
-bool BuildPayload(const std::vector<PayloadRecord>& records, PayloadBytes& out, std::string& error);
+// Builds both resources from records, in the given order, releasing each frame once it is in
+// the blob so that the frames and the blob are not held twice. Returns false with error when
+// there is no record or either resource would not fit the format's signed 32-bit sizes.
+bool BuildPayload(std::vector<PayloadRecord> records, PayloadBytes& out, std::string& error);

@@ -6,6 +6,11 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // Gives the checksum of file, whose CheckSum field starts at checkSumOffset.
 std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::uint32_t checkSumOffset);
+
+// Gives the checksum of the file made of runs one after another.
+std::uint32_t PeChecksum(const std::vector<std::span<const std::uint8_t>>& runs,
+                         std::uint32_t checkSumOffset);

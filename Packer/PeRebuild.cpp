@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "Packer/PeBytes.h"
 #include "Packer/PeChecksum.h"
@@ -191,14 +192,15 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
 }
 
 bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImage& image,
-                                std::size_t index, std::span<const std::uint8_t> resources,
-                                std::vector<std::uint8_t>& out, std::string& error) {
+                                std::size_t index, ByteRuns&& resources, ByteRuns& out,
+                                std::string& error) {
     const PeSection& old = image.sections[index];
     const bool last = index + 1 == image.sections.size();
+    const std::uint64_t resourceSize = RunsSize(resources);
     const std::uint64_t oldSpan =
         (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
-    const std::uint64_t newSpan = AlignUp(resources.size(), image.sectionAlignment);
-    const std::uint64_t newRaw = AlignUp(resources.size(), image.fileAlignment);
+    const std::uint64_t newSpan = AlignUp(resourceSize, image.sectionAlignment);
+    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
     const auto deltaVa = static_cast<std::int64_t>(newSpan - oldSpan);
     const auto deltaRaw = static_cast<std::int64_t>(newRaw - old.rawSize);
     const std::uint64_t sizeOfImage = image.sizeOfImage + deltaVa;
@@ -208,43 +210,51 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
         return false;
     }
 
-    const auto begin = file.begin();
-    out.assign(begin, begin + old.rawOffset);
-    out.insert(out.end(), resources.begin(), resources.end());
-    out.resize(static_cast<std::size_t>(old.rawOffset + newRaw), 0);
-    out.insert(out.end(), begin + old.rawOffset + old.rawSize,
-               begin + static_cast<std::ptrdiff_t>(image.sectionsEnd));
+    out = ByteRuns{};
+    std::vector<std::uint8_t>& head =
+        AppendOwned(out, std::vector<std::uint8_t>(file.begin(), file.begin() + old.rawOffset));
+    // Moving a vector keeps its buffer, so the views of resources' own runs stay valid.
+    for (auto& owned : resources.owned) {
+        out.owned.push_back(std::move(owned));
+    }
+    for (const auto run : resources.runs) {
+        AppendView(out, run);
+    }
+    AppendOwned(out, std::vector<std::uint8_t>(static_cast<std::size_t>(newRaw - resourceSize), 0));
+    AppendView(out, file.subspan(
+                        static_cast<std::size_t>(old.rawOffset + old.rawSize),
+                        static_cast<std::size_t>(image.sectionsEnd - old.rawOffset - old.rawSize)));
 
     const auto shifted = [](std::uint32_t value, std::int64_t delta) {
         return static_cast<std::uint32_t>(value + delta);
     };
     const PeFieldOffsets& at = image.offsets;
     const std::size_t header = at.sectionTable + 40 * index;
-    PutU32(out, header + 8, static_cast<std::uint32_t>(resources.size()));
-    PutU32(out, header + 16, static_cast<std::uint32_t>(newRaw));
+    PutU32(head, header + 8, static_cast<std::uint32_t>(resourceSize));
+    PutU32(head, header + 16, static_cast<std::uint32_t>(newRaw));
     for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
         const PeSection& section = image.sections[i];
-        PutU32(out, at.sectionTable + 40 * i + 12, shifted(section.virtualAddress, deltaVa));
+        PutU32(head, at.sectionTable + 40 * i + 12, shifted(section.virtualAddress, deltaVa));
         if (section.rawSize != 0) {
-            PutU32(out, at.sectionTable + 40 * i + 20, shifted(section.rawOffset, deltaRaw));
+            PutU32(head, at.sectionTable + 40 * i + 20, shifted(section.rawOffset, deltaRaw));
         }
     }
-    PutU32(out, at.sizeOfImage, static_cast<std::uint32_t>(sizeOfImage));
+    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sizeOfImage));
     if (old.characteristics & InitializedData) {
-        PutU32(out, at.sizeOfInitializedData, shifted(image.sizeOfInitializedData, deltaRaw));
+        PutU32(head, at.sizeOfInitializedData, shifted(image.sizeOfInitializedData, deltaRaw));
     }
     for (std::size_t d = 0; d < image.directoryCount; ++d) {
         const PeDirectory& directory = image.directories[d];
         const std::size_t entry = at.directories + 8 * d;
         if (d == PeDirectoryIndex::Resource) {
-            PutU32(out, entry + 4, static_cast<std::uint32_t>(resources.size()));
+            PutU32(head, entry + 4, static_cast<std::uint32_t>(resourceSize));
         } else if (d == PeDirectoryIndex::Certificate) {
-            PutU32(out, entry, 0);
-            PutU32(out, entry + 4, 0);
+            PutU32(head, entry, 0);
+            PutU32(head, entry + 4, 0);
         } else if (directory.rva >= old.virtualAddress + oldSpan) {
-            PutU32(out, entry, shifted(directory.rva, deltaVa));
+            PutU32(head, entry, shifted(directory.rva, deltaVa));
         }
     }
-    PutU32(out, at.checkSum, PeChecksum(out, at.checkSum));
+    PutU32(head, at.checkSum, PeChecksum(out.runs, at.checkSum));
     return true;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Packer/ByteRuns.h"
 #include "Packer/PeImage.h"
 
 // Checks that the image's resource section can be replaced without touching anything that refers
@@ -23,8 +24,10 @@
 bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const PeImage& image,
                                      bool stripSignature, std::size_t& index, std::string& error);
 
-// Gives the image with section index (checked as above) holding resources; any certificate table
-// is left out. Returns false with error when the image would pass 2 GiB.
+// Gives the image with section index (checked as above) holding the section resources, as runs
+// that take over those of resources and view file for the sections after it (file and whatever
+// resources views must outlive out); any certificate table is left out. Returns false with error
+// when the image would pass 2 GiB.
 bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImage& image,
-                                std::size_t index, std::span<const std::uint8_t> resources,
-                                std::vector<std::uint8_t>& out, std::string& error);
+                                std::size_t index, ByteRuns&& resources, ByteRuns& out,
+                                std::string& error);

@@ -3,6 +3,7 @@
 #include "Packer/ResourceSection.h"
 
 #include <limits>
+#include <utility>
 
 #include "Packer/PeBytes.h"
 
@@ -23,8 +24,8 @@ struct Directory {
 
 }  // namespace
 
-bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva,
-                          std::vector<std::uint8_t>& section, std::string& error) {
+bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva, ByteRuns& runs,
+                          std::string& error) {
     if (tree.empty()) {
         error = "no resources to write";
         return false;
@@ -73,7 +74,8 @@ bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva,
         return false;
     }
 
-    section.assign(static_cast<std::size_t>(at), 0);
+    std::vector<std::uint8_t> section(
+        static_cast<std::size_t>(dataEntries + DataEntry * tree.size()));
     for (int level = 0; level < 3; ++level) {
         for (const auto& directory : levels[level]) {
             PutU16(section, static_cast<std::size_t>(directory.offset + 14),
@@ -96,9 +98,17 @@ bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva,
         PutU32(section, entry, static_cast<std::uint32_t>(sectionRva + dataOffsets[index]));
         PutU32(section, entry + 4, static_cast<std::uint32_t>(data.bytes.size()));
         PutU32(section, entry + 8, data.codePage);
-        std::copy(data.bytes.begin(), data.bytes.end(),
-                  section.begin() + static_cast<std::ptrdiff_t>(dataOffsets[index]));
         ++index;
+    }
+    runs = ByteRuns{};
+    std::uint64_t written = section.size();
+    AppendOwned(runs, std::move(section));
+    index = 0;
+    for (const auto& [key, data] : tree) {
+        const std::uint64_t padding = dataOffsets[index++] - written;
+        AppendOwned(runs, std::vector<std::uint8_t>(static_cast<std::size_t>(padding), 0));
+        AppendView(runs, data.bytes);
+        written += padding + data.bytes.size();
     }
     return true;
 }

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "Packer/ByteRuns.h"
 #include "Packer/ResourceTree.h"
 
 // Gives the section's bytes for a section that will start at sectionRva (the data entries hold
-// addresses). Returns false with error when the tree is empty or would not fit 32-bit offsets.
-bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva,
-                          std::vector<std::uint8_t>& section, std::string& error);
+// addresses): the directories and data entries, then views of the tree's data, which must
+// outlive section. Returns false with error when the tree is empty or would not fit 32-bit
+// offsets.
+bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva, ByteRuns& section,
+                          std::string& error);

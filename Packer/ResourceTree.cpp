@@ -14,7 +14,7 @@ struct TreeWalk {
     std::span<const std::uint8_t> file;
     const PeImage& image;
     PeReader directory;  // the bytes the resource directory entry covers
-    ResourceTree& tree;
+    ResourceViews& tree;
     std::string& error;
     std::set<std::uint32_t> reached;  // directory and data-entry offsets already read
     std::uint64_t dataBytes = 0;
@@ -37,8 +37,7 @@ struct TreeWalk {
             return Fail("the data of resource " + std::to_string(key.type) + "/" +
                         std::to_string(key.id) + " lies outside the image's sections");
         }
-        const auto* begin = file.data() + *offset;
-        tree[key] = ResourceData{std::vector<std::uint8_t>(begin, begin + *size), *codePage};
+        tree[key] = ResourceView{file.subspan(static_cast<std::size_t>(*offset), *size), *codePage};
         return true;
     }
 
@@ -77,9 +76,9 @@ struct TreeWalk {
 
 }  // namespace
 
-bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
-                      std::string& error) {
-    tree.clear();
+bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
+                       ResourceViews& views, std::string& error) {
+    views.clear();
     const PeDirectory& entry = image.directories[PeDirectoryIndex::Resource];
     if (entry.rva == 0 && entry.size == 0) {
         return true;
@@ -92,8 +91,22 @@ bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, 
         return false;
     }
     TreeWalk walk{
-        file, image, PeReader{file.subspan(static_cast<std::size_t>(*offset), entry.size)},
-        tree, error, {},
+        file,  image, PeReader{file.subspan(static_cast<std::size_t>(*offset), entry.size)},
+        views, error, {},
         0};
     return walk.ReadDirectory(0, 0, {});
+}
+
+bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
+                      std::string& error) {
+    tree.clear();
+    ResourceViews views;
+    if (!ReadResourceViews(file, image, views, error)) {
+        return false;
+    }
+    for (const auto& [key, view] : views) {
+        tree.emplace_hint(tree.end(), key,
+                          ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
+    }
+    return true;
 }

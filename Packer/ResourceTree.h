@@ -40,6 +40,18 @@ struct ResourceData {
 // Sorted as the directory tree must be: by type, then id, then language.
 using ResourceTree = std::map<ResourceKey, ResourceData>;
 
+// A resource's bytes where they lie in a file that outlives the view.
+struct ResourceView {
+    std::span<const std::uint8_t> bytes;
+    std::uint32_t codePage = 0;
+};
+
+using ResourceViews = std::map<ResourceKey, ResourceView>;
+
+// Reads the resource tree as ReadResourceTree does, without copying any resource's bytes.
+bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
+                       ResourceViews& views, std::string& error);
+
 // Reads the resource tree the image's resource directory entry points at; an image without one
 // gives an empty tree. Returns false with error when the tree does not parse: an entry or data
 // outside the section or the file, a level missing or one too many, a directory reached twice,

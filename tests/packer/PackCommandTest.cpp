@@ -223,8 +223,31 @@ TEST_F(PackFolder, LeavesNoPartialOutputWhenAnOutputCannotBeWritten) {
     const ToolRun run = RunTool({"pack", source().string(), "--manifest", manifest().string(),
                                  "--blob", (root / "absent" / "blob.bin").string()});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_PRED_FORMAT2(IsSubstring, "blob.bin.partial: cannot be written", run.err);
+    EXPECT_PRED_FORMAT2(IsSubstring, "cannot be written", run.err);
     EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
+}
+
+TEST_F(PackFolder, NeverTouchesFilesNamedLikeItsTemporariesAndRefusesOutputsThatAreNoFile) {
+    WriteFileText(source() / "a.txt", "a");
+    const std::filesystem::path userFiles[] = {root / "out" / "manifest.bin.partial",
+                                               root / "out" / "blob.bin.partial"};
+    WriteFileText(userFiles[0], "the user's");
+    std::filesystem::create_symlink(source() / "a.txt", userFiles[1]);
+    ASSERT_EQ(Pack(source()).exitCode, 0);
+    EXPECT_EQ(ReadFileText(userFiles[0]), "the user's");
+    EXPECT_TRUE(std::filesystem::is_symlink(userFiles[1]));
+    EXPECT_EQ(ReadFileText(source() / "a.txt"), "a");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root / "out"), {}), 4);
+
+    for (const std::string& output :
+         {std::string(), (root / "out").string(), root.string() + "/"}) {
+        const ToolRun run =
+            RunTool({"pack", source().string(), "--manifest", output, "--blob", blob().string()});
+        EXPECT_EQ(run.exitCode, 2) << output;
+        EXPECT_TRUE(run.err.find("empty") != std::string::npos ||
+                    run.err.find("names a folder") != std::string::npos)
+            << run.err;
+    }
 }
 
 }  // namespace

@@ -123,6 +123,15 @@ def check_mitigations(image):
             fail(f"section {name} is both writable and executable")
 
 
+LARGE_ADDRESS_AWARE = 0x20
+
+
+def check_large_address_aware(image):
+    """The launcher takes addresses above 2 GB: a first start holds every decompressed file."""
+    if not image.file_characteristics & LARGE_ADDRESS_AWARE:
+        fail("LARGE_ADDRESS_AWARE is not set")
+
+
 def check_mappable(image):
     """Sections laid out in the file as in memory, so that the loader can map the image instead
     of reading it (Wine copies an image whose file alignment is smaller, payload and all)."""
@@ -147,6 +156,7 @@ class Image:
         directories = optional + (96 if magic == 0x10B else 112)
         self.pe32_plus = magic == 0x20B
         self.dll_characteristics = struct.unpack_from("<H", data, optional + 70)[0]
+        self.file_characteristics = struct.unpack_from("<H", data, pe + 22)[0]
         self.section_alignment, self.file_alignment = struct.unpack_from("<II", data,
                                                                          optional + 32)
         self.resource_rva, self.resource_size = struct.unpack_from("<II", data,
@@ -383,6 +393,8 @@ def main():
     parser.add_argument("--version-header", help="the build's version header (with --icon)")
     parser.add_argument("--mappable", action="store_true",
                         help="also require file alignment equal to section alignment")
+    parser.add_argument("--large-address-aware", action="store_true",
+                        help="also require the large-address-aware flag")
     args = parser.parse_args()
 
     if not os.path.isfile(args.exe):
@@ -394,6 +406,8 @@ def main():
         check_mitigations(image)
         if args.mappable:
             check_mappable(image)
+        if args.large_address_aware:
+            check_large_address_aware(image)
     except (ValueError, struct.error) as error:
         fail(f"cannot read the headers: {error}")
     if args.icon:

@@ -296,6 +296,77 @@ def check_refusals(args, embedder, payload, sign):
     print(f"refused (damaged payload): exit {result.returncode}: {said}")
 
 
+def check_temporaries(args, payload, full, small, small_dir):
+    """Files named like embed's temporary files are never touched; two runs at once into one
+    output each end with their own whole output or a clear error."""
+    work = os.path.join(args.work, "temporaries")
+    os.makedirs(work)
+    out = os.path.join(work, "OUT.exe")
+    source = ["--manifest", payload[0], "--blob", payload[1]]
+    user = os.path.join(work, "OUT.exe.partial")
+    write(user, b"the user's own file")
+    result = run([args.pack, "embed", args.launcher, *source, "-o", out])
+    expect(result.returncode == 0 and read(user) == b"the user's own file" and
+           read(out) == read(full), f"embed beside a user's OUT.exe.partial: {result.stderr.strip()}")
+    os.remove(user)
+
+    launcher = os.path.join(work, "launcher.exe")
+    shutil.copyfile(args.launcher, launcher)
+    os.symlink(launcher, user)
+    result = run([args.pack, "embed", launcher, *source, "-o", out])
+    expect(result.returncode == 0 and read(launcher) == read(args.launcher) and
+           os.path.islink(user) and read(out) == read(full),
+           f"embed beside an OUT.exe.partial link to the launcher: {result.stderr.strip()}")
+    os.remove(user)
+
+    os.rename(launcher, user)
+    os.remove(out)
+    result = run([args.pack, "embed", user, *source, "-o", out])
+    expect(result.returncode == 0 and read(user) == read(args.launcher) and
+           read(out) == read(full), f"embed of a launcher named OUT.exe.partial: "
+           f"{result.stderr.strip()}")
+
+    for name in ("", work, work + "/"):
+        result = run([args.pack, "embed", args.launcher, *source, "-o", name])
+        expect(result.returncode == 2 and ("empty" in result.stderr or
+                                           "names a folder" in result.stderr),
+               f"embed -o {name!r}: exit {result.returncode}: {result.stderr.strip()[:300]}")
+
+    # Two runs with different payloads race into one output, again and again.
+    wanted = {read(full): "full", read(small): "small"}
+    for round_ in range(6):
+        runs = [subprocess.Popen([args.pack, "embed", args.launcher, *src, "-o", out],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                for src in (source, [small_dir])]
+        ends = [(r.wait(), r.stderr.read()) for r in runs]
+        for code, said in ends:
+            expect(code == 0 or (code == 2 and "cannot be" in said),
+                   f"race {round_}: an embed exited {code}: {said.strip()[-300:]}")
+        expect(read(out) in wanted, f"race {round_}: the output is neither run's whole output")
+    leftovers = sorted(set(os.listdir(work)) - {"OUT.exe", "OUT.exe.partial"})
+    expect(not leftovers, f"embed left files behind: {leftovers}")
+    print("temporaries: a user's OUT.exe.partial, a link of that name and a launcher of that "
+          "name are untouched; -o '' and a folder are refused; 6 races ended whole")
+
+
+def check_embed_memory(args, big, big_dir):
+    """embed's peak memory is about its output plus the largest input file twice (read, then
+    decoded by the payload check beside its compressed copy), not a multiple of the output."""
+    out = os.path.join(args.work, "memory.exe")
+    process = subprocess.Popen([args.pack, "embed", args.launcher, big_dir, "--level", "1",
+                                "--jobs", "1", "-o", out],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    peak = usage.ru_maxrss * 1024
+    largest = max(file_sizes(big_dir).values())
+    bound = os.path.getsize(big) + 2 * largest + 64_000_000
+    expect(status == 0 and read(out) == read(big) and peak <= bound,
+           f"embed's peak memory {peak} bytes, bound {bound} (status {status})")
+    print(f"embed's peak memory: {peak / 1e6:.0f} MB for a {os.path.getsize(big) / 1e6:.0f} MB "
+          f"output and a largest file of {largest / 1e6:.0f} MB (bound {bound / 1e6:.0f} MB)")
+    os.remove(out)
+
+
 def make_signer(work):
     key, cert = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
     made = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
@@ -320,9 +391,15 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def start_under_wine(args, launcher, payload_dir, name):
+def file_sizes(folder):
+    """{relative path: size} of every file below folder."""
+    return {os.path.relpath(os.path.join(top, f), folder): os.path.getsize(os.path.join(top, f))
+            for top, _, files in os.walk(folder) for f in files}
+
+
+def start_under_wine(args, launcher, sizes, name):
     """Starts launcher with the sample application told to end soon; checks its exit code and
-    that the per-user folder then holds the payload folder's files."""
+    that the per-user folder then holds files of the given {relative path: size}."""
     prefix = os.path.join(args.build_root, "wineprefix-x64" if args.wine_arch == "x64"
                           else "wineprefix")
     folders = [f for f in glob.glob(os.path.join(prefix, "drive_c/users/*/AppData/Local"))
@@ -335,14 +412,13 @@ def start_under_wine(args, launcher, payload_dir, name):
     start = time.monotonic()
     result = run([args.wine_run, args.wine_arch, args.build_root, launcher], env=env, timeout=120)
     seconds = time.monotonic() - start
-    expect(result.returncode == 0, f"{name} under Wine exited {result.returncode}")
-    for top, _, files in os.walk(payload_dir):
-        for file in files:
-            source = os.path.join(top, file)
-            target = os.path.join(working, os.path.relpath(source, payload_dir))
-            if not expect(os.path.isfile(target) and os.path.getsize(target) ==
-                          os.path.getsize(source), f"{name}: {target} was not written right"):
-                return
+    expect(result.returncode == 0, f"{name} under Wine exited {result.returncode}" +
+           (" (-200: the watchdog's five seconds ran out)" if result.returncode == 56 else ""))
+    for path, size in sizes.items():
+        target = os.path.join(working, path)
+        if not expect(os.path.isfile(target) and os.path.getsize(target) == size,
+                      f"{name}: {target} was not written right"):
+            return
     print(f"{name}: first start under Wine exited {result.returncode} after {seconds:.2f} s")
     time.sleep(1)
     shutil.rmtree(working, ignore_errors=True)
@@ -390,6 +466,7 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
            "embed of a folder differs from embed of the files pack made of it")
 
     check_refusals(args, embedder, payload, sign)
+    check_temporaries(args, payload, full, small, small_dir)
     verified = verify(signed)
     expect(verified.returncode == 0, f"osslsigncode verify: {verified.stdout.strip()[-400:]}")
     expect(pefile.PE(signed).verify_checksum(), "the signed launcher's checksum is wrong")
@@ -411,6 +488,13 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
         said = run([args.pack, "check", args.launcher])
         expect(said.returncode == 1 and "no payload" in said.stderr and "1.1.0" in said.stderr,
                f"check of the launcher without a payload said: {said.stderr.strip()}")
+        # As a release script checks what it was given: the empty launcher, signed or not.
+        signed_empty = os.path.join(args.work, "signed-template.exe")
+        for path, code in ((args.launcher, 0), (signed_empty, 0), (full, 1), (signed, 1),
+                           (args.sample_application, 1)):
+            said = run([args.pack, "check", "--expect-no-payload", path])
+            expect(said.returncode == code, f"check --expect-no-payload {os.path.basename(path)} "
+                   f"exited {said.returncode}, expected {code}: {said.stderr.strip()}")
     for name in ("full.exe", "big.exe"):
         print(f"pefile on {name}: {len(pefile.PE(os.path.join(args.work, name)).get_warnings())} "
               "warnings, checksum right, layout and resources as checked above")
@@ -427,8 +511,43 @@ def check_under_wine(args, folder, signed, big, big_dir):
            "the Windows nimbrel-pack gives other bytes than the Linux one")
     print(f"the Windows nimbrel-pack, packing the folder under Wine, gives the same bytes "
           f"({time.monotonic() - start:.2f} s)")
-    start_under_wine(args, signed, args.payload_dir, "signed launcher")
-    start_under_wine(args, big, big_dir, "60 MB launcher")
+    start_under_wine(args, signed, file_sizes(args.payload_dir), "signed launcher")
+    start_under_wine(args, big, file_sizes(big_dir), "60 MB launcher")
+
+
+def check_near_budget(args):
+    """A payload of incompressible files whose first start needs just less than the budget of
+    the large-address-aware launcher: embed takes it, check has no warning, and it starts under
+    32-bit Wine and writes every file. Twenty more megabytes and embed refuses it."""
+    folder = os.path.join(args.work, "near-budget")
+    os.makedirs(folder)
+    shutil.copyfile(args.sample_application, os.path.join(folder, "Nimbrel.exe"))
+    for i, size in enumerate([100_000_000] * 16 + [95_000_000]):
+        write(os.path.join(folder, f"part{i:02}.bin"), os.urandom(size))
+    more = os.path.join(folder, "more.bin")
+    write(more, os.urandom(20_000_000))
+    embedder = Embedder(args.pack, args.work)
+    over, result = embedder.embed("over.exe", args.launcher, folder, "--level", "1", expect_code=1)
+    expect("refused: a first start needs" in result.stderr and "nothing written" in result.stderr
+           and not os.path.exists(over), f"embed above the budget said: {result.stderr.strip()}")
+    print(f"above the budget: {result.stderr.strip().splitlines()[-2]}")
+    os.remove(more)
+    near, _ = embedder.embed("near.exe", args.launcher, folder, "--level", "1")
+    sizes = file_sizes(folder)
+    print(f"embed of {sum(sizes.values()) // 1_000_000} MB near the budget: "
+          f"{embedder.timings['near.exe']:.1f} s")
+    if os.path.exists(near):
+        # The start is bound to five seconds by its watchdog and takes about as long on a machine
+        # of two cores, so it gets the disk to itself: the input is deleted and the launcher
+        # written out before it, and check runs only after it.
+        shutil.rmtree(folder)
+        os.sync()
+        start_under_wine(args, near, sizes, "launcher near the budget")
+        checked = run([args.pack, "check", near])
+        expect(checked.returncode == 0 and "warning" not in checked.stderr,
+               f"check of the launcher near the budget: {checked.stderr.strip()}")
+        os.remove(near)
+    shutil.rmtree(folder, ignore_errors=True)
 
 
 def main():
@@ -454,10 +573,16 @@ def main():
     parser.add_argument("--wine-run", help="scripts/wine-run, with --wine")
     parser.add_argument("--wine-arch")
     parser.add_argument("--build-root")
+    parser.add_argument("--near-budget", action="store_true",
+                        help="with --wine, only the start of a payload just below the budget")
     args = parser.parse_args()
 
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
+    if args.near_budget:
+        check_near_budget(args)
+        print("EmbedCheck: " + ("all checks passed" if not failures else f"{len(failures)} failed"))
+        return 1 if failures else 0
     embedder = Embedder(args.pack, args.work)
     payload = (args.payload_manifest, args.payload_blob)
     full, _ = embedder.embed("full.exe", args.launcher, payload)
@@ -479,6 +604,7 @@ def main():
     if args.wine:
         check_under_wine(args, folder, signed, big, big_dir)
     else:
+        check_embed_memory(args, big, big_dir)
         check_without_wine(args, embedder, payload, full, folder, signed, big, sign, verify)
     hashes = {os.path.basename(p): hashlib.sha256(read(p)).hexdigest()[:16] for p in (full, signed)}
     print(f"sha256: {hashes}")
