@@ -5,11 +5,11 @@
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/Version.h"
-#include "Packer/CheckCommand.h"
-#include "Packer/DiffCommand.h"
-#include "Packer/EmbedCommand.h"
-#include "Packer/ListCommand.h"
-#include "Packer/PackCommand.h"
+#include "Packer/commands/CheckCommand.h"
+#include "Packer/commands/DiffCommand.h"
+#include "Packer/commands/EmbedCommand.h"
+#include "Packer/commands/ListCommand.h"
+#include "Packer/commands/PackCommand.h"
 
 namespace {
 

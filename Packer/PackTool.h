@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace PackExit {
-inline constexpr int Ok = 0;
-inline constexpr int Rejected = 1;  // the folder cannot be packed, or the payload is corrupt
-inline constexpr int Usage = 2;     // bad command line, or a file that cannot be read or written
-}  // namespace PackExit
+#include "Packer/cli/ExitCodes.h"
 
 // Runs the tool with args (UTF-8, without the program name): results go to out, progress,
 // warnings and errors to err. Returns a PackExit code.

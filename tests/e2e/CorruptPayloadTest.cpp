@@ -9,7 +9,7 @@
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/LittleEndian.h"
 #include "Launcher/report/FatalText.h"
-#include "Packer/PeResources.h"
+#include "Packer/exe/PeResources.h"
 #include "tests/e2e/E2eSupport.h"
 
 namespace {

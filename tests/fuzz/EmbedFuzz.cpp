@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "Packer/LauncherTemplate.h"
-#include "Packer/PeResources.h"
+#include "Packer/exe/LauncherTemplate.h"
+#include "Packer/exe/PeResources.h"
 #include "tests/fuzz/Require.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The frames the compressor makes: one single-segment frame per file, with its content size in
 // the header and nothing the launcher's decoder would not need.
-#include "Packer/Compressor.h"
+#include "Packer/payload/Compressor.h"
 
 #include <zstd.h>
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "Packer/FolderScan.h"
+#include "Packer/payload/FolderScan.h"
 #include "tests/packer/PackerTestSupport.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Packer/Compressor.h"
+#include "Packer/payload/Compressor.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestBytes.h"

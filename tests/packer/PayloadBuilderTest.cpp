@@ -1,6 +1,6 @@
 // The payload bytes the builder lays out, read back with the launcher's own checks: ranges back
 // to back from offset 0, and every entry decompressing to its file.
-#include "Packer/PayloadBuilder.h"
+#include "Packer/payload/PayloadBuilder.h"
 
 #include "Launcher/payload/PayloadVerify.h"
 #include "tests/packer/PackerTestSupport.h"

@@ -2,8 +2,8 @@
 // not, and no read outside the file whatever the file holds.
 #include <cstdlib>
 
-#include "Packer/PayloadInput.h"
-#include "Packer/PeResources.h"
+#include "Packer/payload/PayloadInput.h"
+#include "Packer/exe/PeResources.h"
 #include "tests/packer/PackerTestSupport.h"
 
 // The payload ids 48978 and 19266 are spelled out here on purpose: a second reading of the format

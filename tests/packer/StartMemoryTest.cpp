@@ -3,7 +3,7 @@
 // decompresses to gigabytes.
 #include <sstream>
 
-#include "Packer/CheckCommand.h"
+#include "Packer/cli/PayloadChecks.h"
 #include "tests/packer/PackerTestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // list, check and the command line, run in process: exit codes, rows, and the exact error code
 // a launcher would show for each kind of damage.
 #include "Launcher/payload/LittleEndian.h"
-#include "Packer/PayloadBuilder.h"
+#include "Packer/payload/PayloadBuilder.h"
 #include "tests/packer/PackerTestSupport.h"
 #include "tests/payload/support/TestPayload.h"
 

@@ -5,8 +5,8 @@
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadVerify.h"
 #include "Launcher/payload/UnsafeRecords.h"
-#include "Packer/PayloadInput.h"
-#include "Packer/WorkFolderDiff.h"
+#include "Packer/payload/PayloadInput.h"
+#include "Packer/payload/WorkFolderDiff.h"
 #include "tests/packer/PackerTestSupport.h"
 #include "tests/support/FolderSnapshot.h"
 

@@ -1,0 +1,105 @@
+// Scanning and packing a folder, for pack and embed: nothing is packed unless the whole folder
+// can be, and every problem is shown at once.
+#include "Packer/cli/FolderPacking.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "Launcher/base/Utf16.h"
+#include "Packer/cli/ExitCodes.h"
+#include "Packer/cli/Texts.h"
+#include "Packer/payload/RecordNotes.h"
+
+namespace {
+
+// Prints the scan's warnings and, when the folder is refused, its problems. Returns false when
+// the folder cannot be packed.
+bool ReportScan(std::string_view command, const FolderScan& scan, std::ostream& err) {
+    for (const auto& warning : scan.warnings) {
+        err << "nimbrel-pack " << command << ": warning: " << warning << "\n";
+    }
+    for (const auto& file : scan.files) {
+        if (const std::string warning = RecordWarning(file.relativePath); !warning.empty()) {
+            err << "nimbrel-pack " << command << ": warning: " << PathToUtf8(file.path) << ": "
+                << warning << "\n";
+        }
+        if (const std::string_view note = RecordNote(file.name); !note.empty()) {
+            err << "nimbrel-pack " << command << ": note: " << PathToUtf8(file.path) << ": " << note
+                << "\n";
+        }
+    }
+    if (scan.problems.empty()) {
+        return true;
+    }
+    for (const auto& problem : scan.problems) {
+        err << "nimbrel-pack " << command << ": refused: " << problem << "\n";
+    }
+    NothingWritten(command, "", PackExit::Rejected, err);
+    return false;
+}
+
+}  // namespace
+
+int PackFolder(std::string_view command, const std::filesystem::path& dir, long level, long jobs,
+               PackedFolder& packed, std::ostream& err) {
+    packed.scan = ScanPackFolder(dir);
+    const FolderScan& scan = packed.scan;
+    if (!ReportScan(command, scan, err)) {
+        return PackExit::Rejected;
+    }
+    const std::size_t total = scan.files.size();
+    std::size_t done = 0;
+    const PackProgress progress = [&](std::size_t index, const PackedFile& file) {
+        err << "[" << ++done << "/" << total << "] " << Utf16ToUtf8(scan.files[index].relativePath)
+            << "  " << file.contentSize << " -> " << file.frame.size() << " bytes\n";
+    };
+    std::string error;
+    std::vector<PackedFile> files;
+    std::vector<PayloadRecord> records;
+    if (CompressFiles(scan.files, static_cast<int>(level), static_cast<unsigned>(jobs), progress,
+                      files, error)) {
+        records.reserve(total);
+        packed.largestFrame = 0;
+        for (std::size_t i = 0; i < total; ++i) {
+            packed.largestFrame =
+                std::max<std::uint64_t>(packed.largestFrame, files[i].frame.size());
+            records.push_back({scan.files[i].folder, scan.files[i].name, std::move(files[i])});
+        }
+        if (BuildPayload(std::move(records), packed.payload, error)) {
+            return PackExit::Ok;
+        }
+    }
+    return NothingWritten(command, error, PackExit::Usage, err);
+}
+
+PayloadTotals PackTotals(const PackedFolder& packed) {
+    std::uint64_t content = 0;
+    std::uint64_t largest = 0;
+    for (const auto& file : packed.scan.files) {
+        content += file.size;
+        largest = std::max<std::uint64_t>(largest, file.size);
+    }
+    return {packed.scan.files.size(), content, packed.payload.blob.size(), largest,
+            packed.largestFrame};
+}
+
+void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
+                      double seconds, std::ostream& err) {
+    std::uint64_t bytesIn = 0;
+    for (const auto& file : packed.scan.files) {
+        bytesIn += file.size;
+    }
+    const PayloadBytes& payload = packed.payload;
+    const std::uint64_t bytesOut = payload.manifest.size() + payload.blob.size();
+    char summary[256];
+    std::snprintf(
+        summary, sizeof summary,
+        "%zu files, %llu bytes in (%s), %llu bytes out (manifest %zu, blob %zu; %s), "
+        "ratio %.3f, level %ld, %ld jobs, %.2f s",
+        packed.scan.files.size(), static_cast<unsigned long long>(bytesIn),
+        Megabytes(bytesIn).c_str(), static_cast<unsigned long long>(bytesOut),
+        payload.manifest.size(), payload.blob.size(), Megabytes(bytesOut).c_str(),
+        bytesOut == 0 ? 0.0 : static_cast<double>(bytesIn) / static_cast<double>(bytesOut), level,
+        jobs, seconds);
+    err << "nimbrel-pack " << command << ": " << summary << "\n";
+}

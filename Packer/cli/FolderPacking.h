@@ -1,0 +1,36 @@
+// Scanning and packing a folder into the two payload resources, as pack and embed do it.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <string_view>
+
+#include "Packer/cli/PayloadChecks.h"
+#include "Packer/payload/FolderScan.h"
+#include "Packer/payload/PayloadBuilder.h"
+
+// The zstd level pack and embed use unless told otherwise. Measured on a 20 MB, 40-file folder
+// (60% text, 40% random) on two cores: level 9 gives 11.86 MB in 0.24 s, level 19 11.73 MB in
+// 2-3 s, level 22 the same 11.73 MB in 3.6 s. Level 19 is the smallest launcher at a cost a
+// release build can afford.
+inline constexpr long DefaultPackLevel = 19;
+
+struct PackedFolder {
+    FolderScan scan;
+    PayloadBytes payload;
+    std::uint64_t largestFrame = 0;  // the largest compressed file
+};
+
+// Scans and packs dir as pack does, with its warnings, refusals and progress lines on err under
+// the name of command. Returns PackExit::Ok with packed set; PackExit::Rejected when the folder
+// is refused, or PackExit::Usage when compressing fails, having said that nothing was written.
+int PackFolder(std::string_view command, const std::filesystem::path& dir, long level, long jobs,
+               PackedFolder& packed, std::ostream& err);
+
+// Gives the totals of a packed folder: files, content and compressed bytes, largest frame.
+PayloadTotals PackTotals(const PackedFolder& packed);
+
+// Prints the totals line of a finished pack under the name of command.
+void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
+                      double seconds, std::ostream& err);

@@ -1,0 +1,92 @@
+// Opening a command that reads a payload: its source from the command line, the load, and the
+// messages every such command prints the same way.
+#include "Packer/cli/PayloadCommand.h"
+
+#include "Launcher/base/ResourceIds.h"
+#include "Launcher/base/Utf16.h"
+#include "Launcher/payload/PayloadCodes.h"
+#include "Packer/cli/CodeText.h"
+#include "Packer/cli/ExitCodes.h"
+
+bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
+                           std::string& error) {
+    const auto manifest = line.options.find("--manifest");
+    const auto blob = line.options.find("--blob");
+    const bool files = manifest != line.options.end() || blob != line.options.end();
+    if (files) {
+        if (manifest == line.options.end() || blob == line.options.end()) {
+            error = "--manifest and --blob go together";
+            return false;
+        }
+        source.manifest = PathFromUtf8(manifest->second);
+        source.blob = PathFromUtf8(blob->second);
+        used = 0;
+        return true;
+    }
+    if (line.positional.empty()) {
+        error = "give a launcher EXE or --manifest FILE --blob FILE";
+        return false;
+    }
+    source.exe = PathFromUtf8(line.positional[0]);
+    used = 1;
+    return true;
+}
+
+int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCode,
+                       LoadedPayload& payload, std::size_t& used, std::ostream& err) {
+    PayloadSource source;
+    std::string error;
+    if (!SourceFromCommandLine(line, source, used, error) || !LoadPayload(source, payload, error)) {
+        err << "nimbrel-pack " << command << ": " << error << "\n";
+        return PackExit::Usage;
+    }
+    for (const auto& warning : payload.warnings) {
+        err << "nimbrel-pack " << command << ": warning: " << warning << "\n";
+    }
+    if (payload.loaderCode != PayloadCode::Ok) {
+        const bool manifest = payload.loaderCode < PayloadCode::BlobNotFound;
+        const StageError failure =
+            SignedStageError(LaunchStage::LoadResources, payload.loaderCode, 0);
+        const std::string code = nameCode
+                                     ? ErrorCodeWithName(failure)
+                                     : ErrorCodeText(failure.stage, failure.first, failure.second);
+        if (payload.loaderCode == PayloadCode::ManifestNotFound && !payload.exeBytes.empty()) {
+            // The launcher as built without a payload, the one releases embed into.
+            err << "nimbrel-pack " << command << ": no payload: this launcher carries no payload "
+                << "manifest (RT_RCDATA " NIMBREL_ID_TEXT(NIMBREL_PAYLOAD_MANIFEST_ID)
+                << "); 'nimbrel-pack embed' gives it one. Started as it is, it shows error code "
+                << code << "\n";
+            return PackExit::Rejected;
+        }
+        err << "nimbrel-pack " << command << ": the " << (manifest ? "manifest" : "blob")
+            << " resource cannot be loaded; a launcher shows error code " << code << "\n";
+        return PackExit::Rejected;
+    }
+    return PackExit::Ok;
+}
+
+std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
+                                      const std::vector<std::string>& args,
+                                      std::size_t extraArguments, bool nameCode, CommandLine& line,
+                                      LoadedPayload& payload, std::ostream& out,
+                                      std::ostream& err) {
+    std::string error;
+    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
+        err << "nimbrel-pack " << command << ": " << error << "\n\n" << help;
+        return PackExit::Usage;
+    }
+    if (line.help) {
+        out << help;
+        return PackExit::Ok;
+    }
+    std::size_t used = 0;
+    if (const int code = LoadCommandPayload(command, line, nameCode, payload, used, err);
+        code != PackExit::Ok) {
+        return code;
+    }
+    if (line.positional.size() != used + extraArguments) {
+        err << "nimbrel-pack " << command << ": wrong number of arguments\n\n" << help;
+        return PackExit::Usage;
+    }
+    return std::nullopt;
+}

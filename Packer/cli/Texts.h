@@ -1,0 +1,14 @@
+// Texts every command prints the same way.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+// Gives bytes in megabytes with two decimals ("12.34 MB").
+std::string Megabytes(std::uint64_t bytes);
+
+// Prints error (when there is one) and then that nothing was written, each on a line of its own
+// under the name of command, and gives code back.
+int NothingWritten(std::string_view command, std::string_view error, int code, std::ostream& err);

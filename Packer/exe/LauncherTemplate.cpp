@@ -1,0 +1,150 @@
+// Launcher templates: what makes a file one, and the resource changes of an embed.
+#include "Packer/exe/LauncherTemplate.h"
+
+#include <utility>
+
+#include "Launcher/base/ResourceIds.h"
+#include "Launcher/payload/Crc32c.h"
+#include "Packer/pe/PeRebuild.h"
+#include "Packer/rsrc/ResourceSection.h"
+
+namespace {
+
+constexpr char16_t LauncherFileName[] = u"Nimbrel.Launcher.exe";
+
+constexpr std::uint16_t ExecutableImage = 0x0002;
+constexpr std::uint16_t DynamicLibrary = 0x2000;
+constexpr std::uint16_t WindowsGui = 2;
+
+const ResourceKey VersionKey{ResourceType::Version, NIMBREL_VERSION_ID, NIMBREL_RESOURCE_LANGUAGE};
+
+bool IsLauncher(const PeImage& image, const ResourceViews& resources, std::string& error) {
+    VersionNode version;
+    std::string ignored;
+    const auto block = resources.find(VersionKey);
+    const bool gui = (image.fileCharacteristics & ExecutableImage) != 0 &&
+                     (image.fileCharacteristics & DynamicLibrary) == 0 &&
+                     image.subsystem == WindowsGui;
+    if (!gui || block == resources.end() ||
+        !ReadVersionBlock(block->second.bytes, version, ignored) ||
+        VersionString(version, u"OriginalFilename") != LauncherFileName) {
+        error =
+            "not a launcher built by this project (a Windows GUI program whose version block "
+            "names Nimbrel.Launcher.exe as its original file name)";
+        return false;
+    }
+    return true;
+}
+
+// Reads file as a launcher template without copying its resources.
+bool ReadLauncherViews(std::span<const std::uint8_t> file, bool stripSignature, PeImage& image,
+                       ResourceViews& resources, std::size_t& resourceSection, std::string& error) {
+    return ParsePeImage(file, image, error) && ReadResourceViews(file, image, resources, error) &&
+           IsLauncher(image, resources, error) &&
+           CheckResourceSectionReplaceable(file, image, stripSignature, resourceSection, error);
+}
+
+}  // namespace
+
+bool ReadLauncherTemplate(std::span<const std::uint8_t> file, bool stripSignature,
+                          LauncherTemplate& launcher, std::string& error) {
+    launcher = LauncherTemplate{};
+    ResourceViews views;
+    if (!ReadLauncherViews(file, stripSignature, launcher.image, views, launcher.resourceSection,
+                           error)) {
+        return false;
+    }
+    for (const auto& [key, view] : views) {
+        launcher.resources.emplace_hint(
+            launcher.resources.end(), key,
+            ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
+    }
+    return true;
+}
+
+bool ChangedResources(const LauncherTemplate& launcher, EmbedChanges changes,
+                      ResourceTree& resources, std::string& error) {
+    resources = launcher.resources;
+    std::erase_if(resources, [](const auto& entry) {
+        return entry.first.type == ResourceType::Rcdata &&
+               (entry.first.id == NIMBREL_PAYLOAD_MANIFEST_ID ||
+                entry.first.id == NIMBREL_PAYLOAD_BLOB_ID);
+    });
+    const auto payload = [&](std::uint32_t id, std::vector<std::uint8_t>& bytes) {
+        resources[{ResourceType::Rcdata, id, NIMBREL_RESOURCE_LANGUAGE}] =
+            ResourceData{std::move(bytes), 0};
+    };
+    payload(NIMBREL_PAYLOAD_MANIFEST_ID, changes.manifest);
+    payload(NIMBREL_PAYLOAD_BLOB_ID, changes.blob);
+
+    if (changes.fileVersion || changes.productVersion) {
+        ResourceData& block = resources.at(VersionKey);
+        VersionNode version;
+        if (!ReadVersionBlock(block.bytes, version, error) ||
+            (changes.fileVersion &&
+             !SetVersion(version, VersionField::File, *changes.fileVersion, error)) ||
+            (changes.productVersion &&
+             !SetVersion(version, VersionField::Product, *changes.productVersion, error))) {
+            return false;
+        }
+        block.bytes = WriteVersionBlock(version);
+    }
+    if (changes.icon != nullptr) {
+        ReplaceIconGroup(resources, NIMBREL_ICON_GROUP_ID, NIMBREL_RESOURCE_LANGUAGE,
+                         *changes.icon);
+    }
+    return true;
+}
+
+bool RebuildLauncher(std::span<const std::uint8_t> file, const LauncherTemplate& launcher,
+                     const ResourceTree& resources, ByteRuns& out, std::string& error) {
+    const PeSection& section = launcher.image.sections[launcher.resourceSection];
+    ByteRuns runs;
+    return WriteResourceSection(resources, section.virtualAddress, runs, error) &&
+           RebuildWithResourceSection(file, launcher.image, launcher.resourceSection,
+                                      std::move(runs), out, error);
+}
+
+ResourceDigests DigestResources(const ResourceTree& tree) {
+    ResourceDigests digests;
+    for (const auto& [key, data] : tree) {
+        digests.emplace_hint(
+            digests.end(), key,
+            ResourceDigest{data.bytes.size(), Crc32c(0, data.bytes.data(), data.bytes.size()),
+                           data.codePage});
+    }
+    return digests;
+}
+
+bool CheckRebuiltLauncher(std::span<const std::uint8_t> file, const ResourceDigests& expected,
+                          std::string& error) {
+    PeImage image;
+    ResourceViews views;
+    std::size_t section = 0;
+    std::string readBack;
+    bool same = ReadLauncherViews(file, false, image, views, section, readBack) &&
+                views.size() == expected.size();
+    auto digest = expected.begin();
+    for (auto view = views.begin(); same && view != views.end(); ++view, ++digest) {
+        const std::span<const std::uint8_t> bytes = view->second.bytes;
+        same = view->first == digest->first &&
+               ResourceDigest{bytes.size(), Crc32c(0, bytes.data(), bytes.size()),
+                              view->second.codePage} == digest->second;
+    }
+    if (!same) {
+        error = "the rebuilt launcher does not read back as written" +
+                (readBack.empty() ? std::string() : ": " + readBack);
+    }
+    return same;
+}
+
+bool WriteLauncher(std::span<const std::uint8_t> file, const LauncherTemplate& launcher,
+                   const ResourceTree& resources, std::vector<std::uint8_t>& out,
+                   std::string& error) {
+    ByteRuns runs;
+    if (!RebuildLauncher(file, launcher, resources, runs, error)) {
+        return false;
+    }
+    out = Flatten(runs);
+    return CheckRebuiltLauncher(out, DigestResources(resources), error);
+}

@@ -1,0 +1,212 @@
+// Version block reading and writing. Node offsets are aligned relative to the block's start,
+// which the resource format itself places on a four-byte boundary.
+#include "Packer/rsrc/VersionBlock.h"
+
+#include <charconv>
+
+#include "Packer/pe/ByteFields.h"
+
+namespace {
+
+// The deepest node read, the root at depth 0. A resource compiler's block reaches depth 3 (file
+// info, table, string below the root); a little more is tolerated, and anything deeper is refused
+// before the recursion can run away.
+constexpr int DeepestNode = 6;
+constexpr std::uint32_t FixedSignature = 0xFEEF04BDu;
+constexpr std::size_t FixedInfoSize = 52;
+
+struct NodeReader {
+    ByteReader block;
+    std::string& error;
+
+    bool Fail() {
+        error = "the version block does not parse";
+        return false;
+    }
+
+    // Reads the node at offset, which must end by limit; sets length to its length.
+    bool Read(std::uint64_t at, std::uint64_t limit, int depth, VersionNode& node,
+              std::uint64_t& length) {
+        const auto declared = block.U16(at);
+        const auto valueLength = block.U16(at + 2);
+        const auto type = block.U16(at + 4);
+        if (!declared || !valueLength || !type || *declared < 6 || at + *declared > limit ||
+            depth > DeepestNode) {
+            return Fail();
+        }
+        const std::uint64_t end = at + *declared;
+        std::uint64_t cursor = at + 6;
+        for (;; cursor += 2) {
+            if (cursor + 2 > end) {
+                return Fail();
+            }
+            const std::uint16_t unit = *block.U16(cursor);
+            if (unit == 0) {
+                break;
+            }
+            node.key += static_cast<char16_t>(unit);
+        }
+        node.type = *type;
+        const std::uint64_t valueBytes =
+            *type == 1 ? std::uint64_t{*valueLength} * 2 : *valueLength;
+        const std::uint64_t valueAt = std::min(AlignUp(cursor + 2, 4), end);
+        if (valueAt + valueBytes > end) {
+            return Fail();
+        }
+        node.value.assign(block.bytes.begin() + static_cast<std::ptrdiff_t>(valueAt),
+                          block.bytes.begin() + static_cast<std::ptrdiff_t>(valueAt + valueBytes));
+        for (std::uint64_t child = AlignUp(valueAt + valueBytes, 4); child < end;) {
+            std::uint64_t childLength = 0;
+            if (!Read(child, end, depth + 1, node.children.emplace_back(), childLength)) {
+                return false;
+            }
+            child = AlignUp(child + childLength, 4);
+        }
+        length = *declared;
+        return true;
+    }
+};
+
+void PadTo4(std::vector<std::uint8_t>& out) {
+    out.resize(static_cast<std::size_t>(AlignUp(out.size(), 4)), 0);
+}
+
+void WriteNode(const VersionNode& node, std::vector<std::uint8_t>& out) {
+    const std::size_t start = out.size();
+    out.resize(start + 6, 0);
+    for (const char16_t unit : node.key) {
+        out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+    PadTo4(out);
+    out.insert(out.end(), node.value.begin(), node.value.end());
+    for (const VersionNode& child : node.children) {
+        PadTo4(out);
+        WriteNode(child, out);
+    }
+    const std::size_t valueLength = node.type == 1 ? node.value.size() / 2 : node.value.size();
+    PutU16(out, start, static_cast<std::uint32_t>(out.size() - start));
+    PutU16(out, start + 2, static_cast<std::uint32_t>(valueLength));
+    PutU16(out, start + 4, node.type);
+}
+
+std::vector<std::uint8_t> TextValue(std::u16string_view text) {
+    std::vector<std::uint8_t> value;
+    for (const char16_t unit : text) {
+        value.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        value.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    value.push_back(0);
+    value.push_back(0);
+    return value;
+}
+
+std::u16string VersionText(const VersionNumber& version) {
+    std::string text;
+    for (std::size_t i = 0; i < version.size(); ++i) {
+        if (i > 0) {
+            text += '.';
+        }
+        text += std::to_string(version[i]);
+    }
+    return std::u16string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::optional<VersionNumber> ParseVersionNumber(std::string_view text) {
+    VersionNumber version{};
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    for (std::size_t i = 0; i < version.size(); ++i) {
+        if (i > 0 && (at == end || *at++ != '.')) {
+            return std::nullopt;
+        }
+        unsigned part = 0;
+        const auto [next, failure] = std::from_chars(at, end, part);
+        if (failure != std::errc{} || part > 0xFFFF) {
+            return std::nullopt;
+        }
+        version[i] = static_cast<std::uint16_t>(part);
+        at = next;
+    }
+    if (at != end) {
+        return std::nullopt;
+    }
+    return version;
+}
+
+bool ReadVersionBlock(std::span<const std::uint8_t> bytes, VersionNode& root, std::string& error) {
+    root = VersionNode{};
+    NodeReader reader{ByteReader{bytes}, error};
+    std::uint64_t length = 0;
+    return reader.Read(0, bytes.size(), 0, root, length);
+}
+
+std::vector<std::uint8_t> WriteVersionBlock(const VersionNode& root) {
+    std::vector<std::uint8_t> out;
+    WriteNode(root, out);
+    return out;
+}
+
+bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& version,
+                std::string& error) {
+    const ByteReader fixed{root.value};
+    if (root.value.size() < FixedInfoSize || fixed.U32(0) != FixedSignature) {
+        error = "the version block has no fixed file information";
+        return false;
+    }
+    const std::size_t at = field == VersionField::File ? 8 : 16;
+    PutU32(root.value, at, static_cast<std::uint32_t>(version[0]) << 16 | version[1]);
+    PutU32(root.value, at + 4, static_cast<std::uint32_t>(version[2]) << 16 | version[3]);
+
+    const std::u16string key = field == VersionField::File ? u"FileVersion" : u"ProductVersion";
+    bool tables = false;
+    for (VersionNode& info : root.children) {
+        if (info.key != u"StringFileInfo") {
+            continue;
+        }
+        for (VersionNode& table : info.children) {
+            tables = true;
+            VersionNode* text = nullptr;
+            for (VersionNode& entry : table.children) {
+                if (entry.key == key) {
+                    text = &entry;
+                }
+            }
+            if (text == nullptr) {
+                text = &table.children.emplace_back();
+                text->key = key;
+            }
+            text->type = 1;
+            text->value = TextValue(VersionText(version));
+        }
+    }
+    if (!tables) {
+        error = "the version block has no string table";
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::u16string> VersionString(const VersionNode& root, std::u16string_view key) {
+    for (const VersionNode& info : root.children) {
+        if (info.key != u"StringFileInfo") {
+            continue;
+        }
+        for (const VersionNode& table : info.children) {
+            for (const VersionNode& entry : table.children) {
+                if (entry.key == key) {
+                    std::u16string text;
+                    for (std::size_t i = 0; i + 1 < entry.value.size(); i += 2) {
+                        text += static_cast<char16_t>(entry.value[i] | entry.value[i + 1] << 8);
+                    }
+                    return text.substr(0, text.find(u'\0'));
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
