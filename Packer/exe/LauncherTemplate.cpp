@@ -54,11 +54,7 @@ bool ReadLauncherTemplate(std::span<const std::uint8_t> file, bool stripSignatur
                            error)) {
         return false;
     }
-    for (const auto& [key, view] : views) {
-        launcher.resources.emplace_hint(
-            launcher.resources.end(), key,
-            ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
-    }
+    launcher.resources = CopyResources(views);
     return true;
 }
 
