@@ -1,6 +1,8 @@
 // PE header reading. Every offset taken from the file is checked against its size before use.
 #include "Packer/pe/PeImage.h"
 
+#include <algorithm>
+
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeLayout.h"
 
@@ -53,26 +55,6 @@ bool CheckSections(const ByteReader& file, PeImage& image, std::string& error) {
         error = "SizeOfImage is smaller than the sections it should hold";
         return false;
     }
-    return true;
-}
-
-// Reads the COFF header after the signatures and gives where the optional header starts.
-bool ReadFileHeader(const ByteReader& file, PeImage& image, std::uint32_t& sectionCount,
-                    std::uint32_t& optionalSize, std::uint64_t& optional, std::string& error) {
-    const auto peOffset = file.U32(PeLayout::DosPeOffset);
-    if (!file.Has(0, PeLayout::DosHeaderSize) || file.bytes[0] != 'M' || file.bytes[1] != 'Z' ||
-        !peOffset || !file.Has(*peOffset, PeLayout::SignatureSize + PeLayout::Coff::Size) ||
-        file.U32(*peOffset) != PeLayout::PeSignature) {
-        error = "not a PE image (no MZ and PE signatures)";
-        return false;
-    }
-    const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
-    image.machine = *file.U16(coff + PeLayout::Coff::Machine);
-    sectionCount = *file.U16(coff + PeLayout::Coff::SectionCount);
-    image.symbolTable = *file.U32(coff + PeLayout::Coff::SymbolTable);
-    optionalSize = *file.U16(coff + PeLayout::Coff::OptionalHeaderSize);
-    image.fileCharacteristics = *file.U16(coff + PeLayout::Coff::Characteristics);
-    optional = coff + PeLayout::Coff::Size;
     return true;
 }
 
@@ -129,10 +111,8 @@ void ReadSectionTable(const ByteReader& file, std::uint32_t sectionCount, PeImag
     for (std::uint32_t i = 0; i < sectionCount; ++i) {
         const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{Field::Size} * i;
         PeSection& section = image.sections.emplace_back();
-        for (std::size_t c = 0;
-             c < Field::NameLength && file.bytes[static_cast<std::size_t>(at + c)] != 0; ++c) {
-            section.name += static_cast<char>(file.bytes[static_cast<std::size_t>(at + c)]);
-        }
+        const auto name = file.bytes.subspan(static_cast<std::size_t>(at), Field::NameLength);
+        section.name.assign(name.begin(), std::find(name.begin(), name.end(), 0));
         section.virtualSize = *file.U32(at + Field::VirtualSize);
         section.virtualAddress = *file.U32(at + Field::VirtualAddress);
         section.rawSize = *file.U32(at + Field::RawSize);
@@ -146,11 +126,21 @@ void ReadSectionTable(const ByteReader& file, std::uint32_t sectionCount, PeImag
 bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
     image = PeImage{};
     const ByteReader file{bytes};
-    std::uint32_t sectionCount = 0;
-    std::uint32_t optionalSize = 0;
-    std::uint64_t optional = 0;
-    if (!ReadFileHeader(file, image, sectionCount, optionalSize, optional, error) ||
-        !ReadOptionalHeader(file, optional, optionalSize, sectionCount, image, error)) {
+    const auto peOffset = file.U32(PeLayout::DosPeOffset);
+    if (!file.Has(0, PeLayout::DosHeaderSize) || bytes[0] != 'M' || bytes[1] != 'Z' || !peOffset ||
+        !file.Has(*peOffset, PeLayout::SignatureSize + PeLayout::Coff::Size) ||
+        file.U32(*peOffset) != PeLayout::PeSignature) {
+        error = "not a PE image (no MZ and PE signatures)";
+        return false;
+    }
+    const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
+    image.machine = *file.U16(coff + PeLayout::Coff::Machine);
+    const std::uint32_t sectionCount = *file.U16(coff + PeLayout::Coff::SectionCount);
+    image.symbolTable = *file.U32(coff + PeLayout::Coff::SymbolTable);
+    image.fileCharacteristics = *file.U16(coff + PeLayout::Coff::Characteristics);
+    if (!ReadOptionalHeader(file, coff + PeLayout::Coff::Size,
+                            *file.U16(coff + PeLayout::Coff::OptionalHeaderSize), sectionCount,
+                            image, error)) {
         return false;
     }
     ReadSectionTable(file, sectionCount, image);
