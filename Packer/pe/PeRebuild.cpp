@@ -200,29 +200,24 @@ bool CheckDirectories(const PeImage& image, std::size_t index, std::string& erro
     return true;
 }
 
-// Where the rebuilt image's resource section and what follows it lie, against the old ones.
+// Where the rebuilt resource section and what follows it lie, against the old ones; oldSpan is
+// the old section's address range, up to the next section.
 struct Resized {
-    std::uint64_t resourceSize = 0;
-    std::uint64_t oldSpan = 0;  // the old section's address range, up to the next section
-    std::uint64_t newRaw = 0;
-    std::int64_t deltaVa = 0;
-    std::int64_t deltaRaw = 0;
-    std::uint64_t sizeOfImage = 0;
+    std::uint64_t resourceSize, newRaw, oldSpan, sizeOfImage;
+    std::int64_t deltaVa, deltaRaw;
 };
 
 Resized ResizeSection(const PeImage& image, std::size_t index, std::uint64_t resourceSize) {
     const PeSection& old = image.sections[index];
     const bool last = index + 1 == image.sections.size();
-    Resized sized;
-    sized.resourceSize = resourceSize;
-    sized.oldSpan =
+    const std::uint64_t oldSpan =
         (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
-    sized.newRaw = AlignUp(resourceSize, image.fileAlignment);
-    sized.deltaVa =
-        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - sized.oldSpan);
-    sized.deltaRaw = static_cast<std::int64_t>(sized.newRaw - old.rawSize);
-    sized.sizeOfImage = image.sizeOfImage + sized.deltaVa;
-    return sized;
+    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
+    const auto deltaVa =
+        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
+    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
+    return {resourceSize, newRaw,  oldSpan,
+            sizeOfImage,  deltaVa, static_cast<std::int64_t>(newRaw - old.rawSize)};
 }
 
 // Writes into head, the file's bytes before the resource section, the header fields that the

@@ -83,7 +83,7 @@ std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& t
     if (!named || !ids) {
         return std::nullopt;
     }
-    ResourceDirectoryEntries entries{*named, *ids, false, {}};
+    ResourceDirectoryEntries entries{*named, false, {}};
     const std::uint64_t first = offset + Directory::HeaderSize;
     entries.complete = tree.Has(first, std::uint64_t{Directory::EntrySize} * (*named + *ids));
     for (std::uint64_t at = first + std::uint64_t{Directory::EntrySize} * *named;

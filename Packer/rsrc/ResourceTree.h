@@ -30,14 +30,14 @@ struct ResourceDirectoryEntry {
 
 struct ResourceDirectoryEntries {
     std::uint32_t namedCount = 0;
-    std::uint32_t idCount = 0;
     bool complete = false;                    // every entry, named or id, lies inside the tree
     std::vector<ResourceDirectoryEntry> ids;  // up to the first that lies outside the tree
 };
 
-// Reads the directory at offset in tree (the bytes the resource directory entry covers): its
-// counts and its id entries. Gives nothing when its header lies outside tree. The strict reader
-// refuses an incomplete directory; the loader's lookup uses the entries there are.
+// Reads the directory at offset in tree (the bytes the resource directory entry covers): how
+// many entries are named by strings, and its id entries. Gives nothing when its header lies
+// outside tree. The strict reader refuses an incomplete directory; the loader's lookup uses the
+// entries there are.
 std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& tree,
                                                              std::uint64_t offset);
 
