@@ -76,7 +76,8 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
         error = "not a PE image (headers cut short)";
         return false;
     }
-    const std::uint32_t directoryCount = *file.U32(optional + fixedSize - 4);
+    const std::uint32_t directoryCount =
+        *file.U32(optional + fixedSize - Field::DirectoryCountSize);
     if (directoryCount > PeLayout::DataDirectory::MaximumCount ||
         fixedSize + PeLayout::DataDirectory::EntrySize * directoryCount > optionalSize) {
         error = "the optional header's data directories do not fit it";

@@ -33,10 +33,11 @@ inline constexpr std::uint32_t SizeOfImage = 56, SizeOfHeaders = 60, CheckSum = 
 inline constexpr std::uint32_t Subsystem = 68, StackReserve = 72;
 // The data directories follow the four stack and heap sizes, LoaderFlags and their own count.
 inline constexpr std::uint32_t Pe32Directories = 96, Pe32PlusDirectories = 112;
+inline constexpr std::uint32_t DirectoryCountSize = 4;  // the count just before the directories
 static_assert(SectionAlignment + 4 == FileAlignment && SizeOfHeaders + 4 == CheckSum &&
               CheckSum + 4 == Subsystem && Subsystem + 2 + 2 == StackReserve);
-static_assert(Pe32Directories == StackReserve + 4 * 4 + 4 + 4 &&
-              Pe32PlusDirectories == StackReserve + 4 * 8 + 4 + 4);
+static_assert(Pe32Directories == StackReserve + 4 * 4 + 4 + DirectoryCountSize &&
+              Pe32PlusDirectories == StackReserve + 4 * 8 + 4 + DirectoryCountSize);
 }  // namespace Optional
 
 namespace DataDirectory {
@@ -59,6 +60,7 @@ static_assert(Characteristics == RawOffset + 4 + 4 + 4 + 2 + 2 && Characteristic
 namespace Relocation {
 inline constexpr std::uint32_t BlockSize = 4, BlockHeader = 8, EntrySize = 2;
 inline constexpr std::uint32_t TypeShift = 12, OffsetMask = 0xFFF, Absolute = 0, Dir64 = 10;
+inline constexpr std::uint32_t Dir64Width = 8, Width = 4;
 static_assert(BlockSize + 4 == BlockHeader && OffsetMask + 1 == 1u << TypeShift);
 }  // namespace Relocation
 
@@ -75,6 +77,7 @@ namespace ResourceDirectory {
 inline constexpr std::uint32_t NamedCount = 12, IdCount = 14, HeaderSize = 16;
 inline constexpr std::uint32_t EntryName = 0, EntryTarget = 4, EntrySize = 8;
 inline constexpr std::uint32_t HighBit = 0x80000000u, LargestId = 0xFFFF;
+inline constexpr std::uint32_t Depth = 3;  // type, id, language
 static_assert(NamedCount + 2 == IdCount && IdCount + 2 == HeaderSize);
 static_assert(EntryTarget + 4 == EntrySize);
 }  // namespace ResourceDirectory

@@ -55,7 +55,7 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
             const std::uint32_t type = *blocks.U16(entry) >> Field::TypeShift;
             const std::uint64_t address =
                 std::uint64_t{*page} + (*blocks.U16(entry) & Field::OffsetMask);
-            const std::uint32_t width = type == Field::Dir64 ? 8 : 4;
+            const std::uint32_t width = type == Field::Dir64 ? Field::Dir64Width : Field::Width;
             if (type != Field::Absolute && address + width > start) {
                 char text[16];
                 std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));

@@ -24,7 +24,7 @@ struct Directory {
 };
 
 // Level 0 is the root; level 1 one directory per type; level 2 one per type and id.
-using Levels = std::array<std::vector<Directory>, 3>;
+using Levels = std::array<std::vector<Directory>, DirectoryField::Depth>;
 
 // Where the pieces of the section lie: the directories' offsets are in Levels.
 struct Placement {
@@ -93,10 +93,11 @@ std::vector<std::uint8_t> WriteTables(const ResourceTree& tree, const Levels& le
                     level + 1 < levels.size()
                         ? (levels[level + 1][directory.targets[i]].offset | DirectoryField::HighBit)
                         : place.dataEntries + DataEntry::EntrySize * directory.targets[i];
-                const auto entry = static_cast<std::size_t>(directory.offset + DirectoryField::HeaderSize +
-                                                            DirectoryField::EntrySize * i);
+                const auto entry = static_cast<std::size_t>(
+                    directory.offset + DirectoryField::HeaderSize + DirectoryField::EntrySize * i);
                 PutU32(section, entry + DirectoryField::EntryName, directory.ids[i]);
-                PutU32(section, entry + DirectoryField::EntryTarget, static_cast<std::uint32_t>(target));
+                PutU32(section, entry + DirectoryField::EntryTarget,
+                       static_cast<std::uint32_t>(target));
             }
         }
     }

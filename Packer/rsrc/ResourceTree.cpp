@@ -11,7 +11,7 @@ namespace {
 namespace Directory = PeLayout::ResourceDirectory;
 namespace DataEntry = PeLayout::ResourceDataEntry;
 
-constexpr int LanguageLevel = 2;
+constexpr int LanguageLevel = Directory::Depth - 1;
 
 struct TreeWalk {
     std::span<const std::uint8_t> file;
