@@ -8,10 +8,10 @@
 
 namespace {
 
-namespace Directory = PeLayout::ResourceDirectory;
+namespace DirectoryField = PeLayout::ResourceDirectory;
 namespace DataEntry = PeLayout::ResourceDataEntry;
 
-constexpr int LanguageLevel = Directory::Depth - 1;
+constexpr int LanguageLevel = DirectoryField::Depth - 1;
 
 struct TreeWalk {
     std::span<const std::uint8_t> file;
@@ -56,16 +56,16 @@ struct TreeWalk {
         }
         std::set<std::uint32_t> seen;
         for (const auto [name, target] : entries->ids) {
-            if (name > Directory::LargestId || !seen.insert(name).second) {
+            if (name > DirectoryField::LargestId || !seen.insert(name).second) {
                 return Fail("a directory holds id " + std::to_string(name) +
-                            (name > Directory::LargestId ? ", more than 16 bits" : " twice"));
+                            (name > DirectoryField::LargestId ? ", more than 16 bits" : " twice"));
             }
             (level == 0 ? key.type : level == 1 ? key.id : key.language) = name;
-            const bool subdirectory = (target & Directory::HighBit) != 0;
+            const bool subdirectory = (target & DirectoryField::HighBit) != 0;
             if (subdirectory != (level < LanguageLevel)) {
                 return Fail("a resource is not three levels deep (type, id, language)");
             }
-            if (subdirectory ? !ReadDirectory(target & ~Directory::HighBit, level + 1, key)
+            if (subdirectory ? !ReadDirectory(target & ~DirectoryField::HighBit, level + 1, key)
                              : !ReadData(target, key)) {
                 return false;
             }
@@ -78,18 +78,18 @@ struct TreeWalk {
 
 std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& tree,
                                                              std::uint64_t offset) {
-    const auto named = tree.U16(offset + Directory::NamedCount);
-    const auto ids = tree.U16(offset + Directory::IdCount);
+    const auto named = tree.U16(offset + DirectoryField::NamedCount);
+    const auto ids = tree.U16(offset + DirectoryField::IdCount);
     if (!named || !ids) {
         return std::nullopt;
     }
     ResourceDirectoryEntries entries{*named, false, {}};
-    const std::uint64_t first = offset + Directory::HeaderSize;
-    entries.complete = tree.Has(first, std::uint64_t{Directory::EntrySize} * (*named + *ids));
-    for (std::uint64_t at = first + std::uint64_t{Directory::EntrySize} * *named;
-         entries.ids.size() < *ids; at += Directory::EntrySize) {
-        const auto name = tree.U32(at + Directory::EntryName);
-        const auto target = tree.U32(at + Directory::EntryTarget);
+    const std::uint64_t first = offset + DirectoryField::HeaderSize;
+    entries.complete = tree.Has(first, std::uint64_t{DirectoryField::EntrySize} * (*named + *ids));
+    for (std::uint64_t at = first + std::uint64_t{DirectoryField::EntrySize} * *named;
+         entries.ids.size() < *ids; at += DirectoryField::EntrySize) {
+        const auto name = tree.U32(at + DirectoryField::EntryName);
+        const auto target = tree.U32(at + DirectoryField::EntryTarget);
         if (!name || !target) {
             break;
         }

@@ -12,6 +12,7 @@
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeImage.h"
+#include "Packer/pe/PeLayout.h"
 
 namespace ResourceType {
 inline constexpr std::uint32_t Icon = 3;
@@ -20,6 +21,9 @@ inline constexpr std::uint32_t GroupIcon = 14;
 inline constexpr std::uint32_t Version = 16;
 inline constexpr std::uint32_t Manifest = 24;
 }  // namespace ResourceType
+
+// Set in a resource directory entry's target when it leads to a sub-directory, not to data.
+inline constexpr std::uint32_t ResourceSubdirectoryBit = PeLayout::ResourceDirectory::HighBit;
 
 // One entry of a resource directory: an id (or, with the high bit, a string's offset) and the
 // offset from the tree's start of a data entry (or, with the high bit, of a sub-directory).
