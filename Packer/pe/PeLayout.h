@@ -20,6 +20,8 @@ inline constexpr std::uint32_t MaximumFileAlignment = 0x10000;
 namespace Coff {
 inline constexpr std::uint32_t Machine = 0, SectionCount = 2, SymbolTable = 8;
 inline constexpr std::uint32_t OptionalHeaderSize = 16, Characteristics = 18, Size = 20;
+// Flags in Characteristics: an image that can run, and a DLL.
+inline constexpr std::uint16_t ExecutableImage = 0x0002, DynamicLibrary = 0x2000;
 static_assert(SymbolTable == SectionCount + 2 + 4 && Characteristics + 2 == Size);
 }  // namespace Coff
 
@@ -31,6 +33,7 @@ inline constexpr std::uint32_t Magic = 0, SizeOfInitializedData = 8, EntryPoint 
 inline constexpr std::uint32_t SectionAlignment = 32, FileAlignment = 36;
 inline constexpr std::uint32_t SizeOfImage = 56, SizeOfHeaders = 60, CheckSum = 64;
 inline constexpr std::uint32_t Subsystem = 68, StackReserve = 72;
+inline constexpr std::uint16_t WindowsGui = 2;  // a Subsystem value
 // The data directories follow the four stack and heap sizes, LoaderFlags and their own count.
 inline constexpr std::uint32_t Pe32Directories = 96, Pe32PlusDirectories = 112;
 inline constexpr std::uint32_t DirectoryCountSize = 4;  // the count just before the directories
@@ -50,6 +53,8 @@ static_assert(Size + 4 == EntrySize);
 namespace SectionHeader {
 inline constexpr std::uint32_t NameLength = 8, VirtualSize = 8, VirtualAddress = 12;
 inline constexpr std::uint32_t RawSize = 16, RawOffset = 20, Characteristics = 36, Size = 40;
+// Flags in Characteristics: code or memory that may execute, and initialised data.
+inline constexpr std::uint32_t Executable = 0x20000020u, InitializedData = 0x40u;
 static_assert(VirtualSize == NameLength && VirtualAddress == VirtualSize + 4 &&
               RawSize == VirtualAddress + 4 && RawOffset == RawSize + 4);
 static_assert(Characteristics == RawOffset + 4 + 4 + 4 + 2 + 2 && Characteristics + 4 == Size);

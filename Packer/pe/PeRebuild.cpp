@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr std::uint32_t ExecutableSection = 0x20000020u;  // code, or memory that may execute
-constexpr std::uint32_t InitializedData = 0x40u;
-
 const char* DirectoryName(std::size_t index) {
     static const char* const names[] = {"export table",         "import table",
                                         "resource table",       "exception table",
@@ -155,7 +152,7 @@ bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& er
     const auto relocationSection =
         relocations.size != 0 ? SectionOfRva(image, relocations.rva) : std::nullopt;
     for (std::size_t i = index; i < image.sections.size(); ++i) {
-        if (image.sections[i].characteristics & ExecutableSection) {
+        if (image.sections[i].characteristics & PeLayout::SectionHeader::Executable) {
             error = "section " + image.sections[i].name + " holds code and lies in or after the " +
                     "resource section";
             return false;
@@ -246,7 +243,7 @@ void PatchHeaders(const PeImage& image, std::size_t index, const Resized& sized,
         }
     }
     PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sized.sizeOfImage));
-    if (old.characteristics & InitializedData) {
+    if (old.characteristics & Section::InitializedData) {
         PutU32(head, at.sizeOfInitializedData,
                shifted(image.sizeOfInitializedData, sized.deltaRaw));
     }
