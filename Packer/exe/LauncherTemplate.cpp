@@ -5,6 +5,7 @@
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/payload/Crc32c.h"
+#include "Packer/pe/PeLayout.h"
 #include "Packer/pe/PeRebuild.h"
 #include "Packer/rsrc/ResourceSection.h"
 
@@ -12,19 +13,15 @@ namespace {
 
 constexpr char16_t LauncherFileName[] = u"Nimbrel.Launcher.exe";
 
-constexpr std::uint16_t ExecutableImage = 0x0002;
-constexpr std::uint16_t DynamicLibrary = 0x2000;
-constexpr std::uint16_t WindowsGui = 2;
-
 const ResourceKey VersionKey{ResourceType::Version, NIMBREL_VERSION_ID, NIMBREL_RESOURCE_LANGUAGE};
 
 bool IsLauncher(const PeImage& image, const ResourceViews& resources, std::string& error) {
     VersionNode version;
     std::string ignored;
     const auto block = resources.find(VersionKey);
-    const bool gui = (image.fileCharacteristics & ExecutableImage) != 0 &&
-                     (image.fileCharacteristics & DynamicLibrary) == 0 &&
-                     image.subsystem == WindowsGui;
+    const bool gui = (image.fileCharacteristics & PeLayout::Coff::ExecutableImage) != 0 &&
+                     (image.fileCharacteristics & PeLayout::Coff::DynamicLibrary) == 0 &&
+                     image.subsystem == PeLayout::Optional::WindowsGui;
     if (!gui || block == resources.end() ||
         !ReadVersionBlock(block->second.bytes, version, ignored) ||
         VersionString(version, u"OriginalFilename") != LauncherFileName) {
@@ -54,11 +51,7 @@ bool ReadLauncherTemplate(std::span<const std::uint8_t> file, bool stripSignatur
                            error)) {
         return false;
     }
-    for (const auto& [key, view] : views) {
-        launcher.resources.emplace_hint(
-            launcher.resources.end(), key,
-            ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
-    }
+    launcher.resources = CopyResources(views);
     return true;
 }
 

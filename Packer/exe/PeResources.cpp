@@ -9,36 +9,28 @@
 #include "Launcher/payload/PayloadResources.h"
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeImage.h"
+#include "Packer/pe/PeLayout.h"
 #include "Packer/rsrc/ResourceTree.h"
 
 namespace {
 
+namespace DirectoryField = PeLayout::ResourceDirectory;
+namespace DataEntry = PeLayout::ResourceDataEntry;
+
 // The language the launcher asks the loader for when it finds its payload.
 constexpr std::uint32_t LoaderLanguage = NIMBREL_RESOURCE_LANGUAGE;
 
-struct DirectoryEntry {
-    std::uint32_t id = 0;
-    std::uint32_t target = 0;  // from the tree's start; ResourceSubdirectoryBit: a sub-directory
-};
+bool IsSubdirectory(const ResourceDirectoryEntry& entry) {
+    return (entry.target & DirectoryField::HighBit) != 0;
+}
 
-// Lists the id-named entries of the directory at offset in the resource tree.
-std::vector<DirectoryEntry> IdEntries(const ByteReader& tree, std::uint32_t offset) {
-    std::vector<DirectoryEntry> entries;
-    const auto named = tree.U16(offset + std::uint64_t{12});
-    const auto ids = tree.U16(offset + std::uint64_t{14});
-    if (!named || !ids) {
-        return entries;
-    }
-    const std::uint64_t first = offset + std::uint64_t{16} + std::uint64_t{8} * *named;
-    for (std::uint32_t i = 0; i < *ids; ++i) {
-        const auto name = tree.U32(first + std::uint64_t{8} * i);
-        const auto target = tree.U32(first + std::uint64_t{8} * i + 4);
-        if (!name || !target) {
-            break;
-        }
-        if ((*name & ResourceSubdirectoryBit) == 0) {
-            entries.push_back({*name & 0xFFFF, *target});
-        }
+// Lists the id-named entries of the directory at offset as the loader reads them: those before
+// the first that lies outside the tree, without any named by a string, each id cut to 16 bits.
+std::vector<ResourceDirectoryEntry> IdEntries(const ByteReader& tree, std::uint32_t offset) {
+    auto entries = ReadDirectoryEntries(tree, offset).value_or(ResourceDirectoryEntries{}).ids;
+    std::erase_if(entries, [](const auto& entry) { return entry.name & DirectoryField::HighBit; });
+    for (auto& entry : entries) {
+        entry.name &= DirectoryField::LargestId;
     }
     return entries;
 }
@@ -46,8 +38,8 @@ std::vector<DirectoryEntry> IdEntries(const ByteReader& tree, std::uint32_t offs
 std::optional<std::uint32_t> FindSubdirectory(const ByteReader& tree, std::uint32_t offset,
                                               std::uint32_t id) {
     for (const auto& entry : IdEntries(tree, offset)) {
-        if (entry.id == id && (entry.target & ResourceSubdirectoryBit) != 0) {
-            return entry.target & ~ResourceSubdirectoryBit;
+        if (entry.name == id && IsSubdirectory(entry)) {
+            return entry.target & ~DirectoryField::HighBit;
         }
     }
     return std::nullopt;
@@ -72,26 +64,25 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
         return codes.notFound;
     }
     const auto entries = IdEntries(lookup.tree, *languages);
-    const DirectoryEntry* chosen = nullptr;
+    const ResourceDirectoryEntry* chosen = nullptr;
     for (const auto& entry : entries) {
-        const bool leaf = (entry.target & ResourceSubdirectoryBit) == 0;
-        if (leaf && (chosen == nullptr || entry.id == LoaderLanguage)) {
+        if (!IsSubdirectory(entry) && (chosen == nullptr || entry.name == LoaderLanguage)) {
             chosen = &entry;
         }
-        if (leaf && entry.id == LoaderLanguage) {
+        if (!IsSubdirectory(entry) && entry.name == LoaderLanguage) {
             break;
         }
     }
     if (chosen == nullptr) {
         return codes.notFound;
     }
-    if (chosen->id != LoaderLanguage) {
+    if (chosen->name != LoaderLanguage) {
         warnings.push_back("resource " + std::to_string(id) + " has no language " +
                            std::to_string(LoaderLanguage) + "; using " + "language " +
-                           std::to_string(chosen->id));
+                           std::to_string(chosen->name));
     }
-    const auto rva = lookup.tree.U32(chosen->target);
-    const auto size = lookup.tree.U32(chosen->target + std::uint64_t{4});
+    const auto rva = lookup.tree.U32(chosen->target + std::uint64_t{DataEntry::Rva});
+    const auto size = lookup.tree.U32(chosen->target + std::uint64_t{DataEntry::Size});
     if (!rva || !size) {
         return codes.notLoaded;
     }
@@ -99,7 +90,7 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
         *size < static_cast<std::uint32_t>(codes.minimumSize)) {
         return codes.empty;
     }
-    const auto offset = FileOffsetOfRva(lookup.image, *rva, *size);
+    const auto offset = FileOffsetOfRva(lookup.image, *rva, *size, SectionSpan::Exact);
     if (!offset || !lookup.file.Has(*offset, *size)) {
         return codes.notLoaded;
     }
@@ -116,15 +107,12 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
         return false;
     }
     // Sections map by their exact spans: a damaged file's alignments are not trusted.
-    image.sectionAlignment = 1;
     const ByteReader reader{file};
     const auto [treeRva, treeSize] = image.directories[PeDirectoryIndex::Resource];
     ByteReader tree{};
     if (treeRva != 0 && treeSize != 0) {
-        if (const auto offset = FileOffsetOfRva(image, treeRva, treeSize);
-            offset && reader.Has(*offset, treeSize)) {
-            tree.bytes = file.subspan(static_cast<std::size_t>(*offset), treeSize);
-        }
+        tree.bytes = DirectoryBytes(file, image, PeDirectoryIndex::Resource, SectionSpan::Exact)
+                         .value_or(std::span<const std::uint8_t>{});
     }
     const Lookup lookup{reader, tree, image, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
 

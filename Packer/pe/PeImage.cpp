@@ -1,12 +1,12 @@
 // PE header reading. Every offset taken from the file is checked against its size before use.
 #include "Packer/pe/PeImage.h"
 
+#include <algorithm>
+
 #include "Packer/pe/ByteFields.h"
+#include "Packer/pe/PeLayout.h"
 
 namespace {
-
-constexpr std::uint32_t MaximumSections = 96;
-constexpr std::uint32_t DirectoryCount = 16;
 
 bool IsPowerOfTwo(std::uint32_t value) {
     return value != 0 && (value & (value - 1)) == 0;
@@ -58,74 +58,93 @@ bool CheckSections(const ByteReader& file, PeImage& image, std::string& error) {
     return true;
 }
 
+// Reads the optional header's fields and data directories, and where the section table starts.
+bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uint32_t optionalSize,
+                        std::uint32_t sectionCount, PeImage& image, std::string& error) {
+    namespace Field = PeLayout::Optional;
+    const auto magic = file.U16(optional + Field::Magic);
+    if (!magic || (*magic != Field::Pe32Magic && *magic != Field::Pe32PlusMagic)) {
+        error = "not a PE image (the optional header is neither PE32 nor PE32+)";
+        return false;
+    }
+    image.pe32Plus = *magic == Field::Pe32PlusMagic;
+    const std::uint32_t fixedSize =
+        image.pe32Plus ? Field::Pe32PlusDirectories : Field::Pe32Directories;
+    const std::uint64_t table = optional + optionalSize;
+    if (optionalSize < fixedSize || !file.Has(optional, optionalSize) ||
+        !file.Has(table, std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount)) {
+        error = "not a PE image (headers cut short)";
+        return false;
+    }
+    const std::uint32_t directoryCount =
+        *file.U32(optional + fixedSize - Field::DirectoryCountSize);
+    if (directoryCount > PeLayout::DataDirectory::MaximumCount ||
+        fixedSize + PeLayout::DataDirectory::EntrySize * directoryCount > optionalSize) {
+        error = "the optional header's data directories do not fit it";
+        return false;
+    }
+    const auto at = [optional](std::uint32_t field) {
+        return static_cast<std::uint32_t>(optional + field);
+    };
+    image.offsets = {at(Field::SizeOfInitializedData), at(Field::SizeOfImage), at(Field::CheckSum),
+                     at(fixedSize), static_cast<std::uint32_t>(table)};
+    image.sizeOfInitializedData = *file.U32(at(Field::SizeOfInitializedData));
+    image.entryPoint = *file.U32(at(Field::EntryPoint));
+    image.sectionAlignment = *file.U32(at(Field::SectionAlignment));
+    image.fileAlignment = *file.U32(at(Field::FileAlignment));
+    image.sizeOfImage = *file.U32(at(Field::SizeOfImage));
+    image.sizeOfHeaders = *file.U32(at(Field::SizeOfHeaders));
+    image.subsystem = *file.U16(at(Field::Subsystem));
+    image.directories.resize(PeLayout::DataDirectory::MaximumCount);
+    image.directoryCount = directoryCount;
+    for (std::uint32_t i = 0; i < directoryCount; ++i) {
+        const std::uint64_t entry =
+            image.offsets.directories + PeLayout::DataDirectory::EntrySize * i;
+        image.directories[i] = {*file.U32(entry + PeLayout::DataDirectory::Rva),
+                                *file.U32(entry + PeLayout::DataDirectory::Size)};
+    }
+    return true;
+}
+
+// Reads the section table, which ReadOptionalHeader found inside the file.
+void ReadSectionTable(const ByteReader& file, std::uint32_t sectionCount, PeImage& image) {
+    namespace Field = PeLayout::SectionHeader;
+    for (std::uint32_t i = 0; i < sectionCount; ++i) {
+        const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{Field::Size} * i;
+        PeSection& section = image.sections.emplace_back();
+        const auto name = file.bytes.subspan(static_cast<std::size_t>(at), Field::NameLength);
+        section.name.assign(name.begin(), std::find(name.begin(), name.end(), 0));
+        section.virtualSize = *file.U32(at + Field::VirtualSize);
+        section.virtualAddress = *file.U32(at + Field::VirtualAddress);
+        section.rawSize = *file.U32(at + Field::RawSize);
+        section.rawOffset = *file.U32(at + Field::RawOffset);
+        section.characteristics = *file.U32(at + Field::Characteristics);
+    }
+}
+
 }  // namespace
 
 bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
     image = PeImage{};
     const ByteReader file{bytes};
-    const auto peOffset = file.U32(0x3C);
-    if (!file.Has(0, 64) || bytes[0] != 'M' || bytes[1] != 'Z' || !peOffset ||
-        !file.Has(*peOffset, 24) || file.U32(*peOffset) != 0x4550u) {
+    const auto peOffset = file.U32(PeLayout::DosPeOffset);
+    if (!file.Has(0, PeLayout::DosHeaderSize) || bytes[0] != 'M' || bytes[1] != 'Z' || !peOffset ||
+        !file.Has(*peOffset, PeLayout::SignatureSize + PeLayout::Coff::Size) ||
+        file.U32(*peOffset) != PeLayout::PeSignature) {
         error = "not a PE image (no MZ and PE signatures)";
         return false;
     }
-    const std::uint64_t coff = *peOffset + std::uint64_t{4};
-    image.machine = *file.U16(coff);
-    const std::uint32_t sectionCount = *file.U16(coff + 2);
-    image.symbolTable = *file.U32(coff + 8);
-    const std::uint32_t optionalSize = *file.U16(coff + 16);
-    image.fileCharacteristics = *file.U16(coff + 18);
-    const std::uint64_t optional = coff + 20;
-    const auto magic = file.U16(optional);
-    if (!magic || (*magic != 0x10B && *magic != 0x20B)) {
-        error = "not a PE image (the optional header is neither PE32 nor PE32+)";
+    const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
+    image.machine = *file.U16(coff + PeLayout::Coff::Machine);
+    const std::uint32_t sectionCount = *file.U16(coff + PeLayout::Coff::SectionCount);
+    image.symbolTable = *file.U32(coff + PeLayout::Coff::SymbolTable);
+    image.fileCharacteristics = *file.U16(coff + PeLayout::Coff::Characteristics);
+    if (!ReadOptionalHeader(file, coff + PeLayout::Coff::Size,
+                            *file.U16(coff + PeLayout::Coff::OptionalHeaderSize), sectionCount,
+                            image, error)) {
         return false;
     }
-    image.pe32Plus = *magic == 0x20B;
-    const std::uint32_t fixedSize = image.pe32Plus ? 112 : 96;
-    const std::uint64_t table = optional + optionalSize;
-    if (optionalSize < fixedSize || !file.Has(optional, optionalSize) ||
-        !file.Has(table, std::uint64_t{40} * sectionCount)) {
-        error = "not a PE image (headers cut short)";
-        return false;
-    }
-    const std::uint32_t directoryCount = *file.U32(optional + fixedSize - 4);
-    if (directoryCount > DirectoryCount || fixedSize + 8 * directoryCount > optionalSize) {
-        error = "the optional header's data directories do not fit it";
-        return false;
-    }
-    image.offsets.sizeOfInitializedData = static_cast<std::uint32_t>(optional + 8);
-    image.offsets.sizeOfImage = static_cast<std::uint32_t>(optional + 56);
-    image.offsets.checkSum = static_cast<std::uint32_t>(optional + 64);
-    image.offsets.directories = static_cast<std::uint32_t>(optional + fixedSize);
-    image.offsets.sectionTable = static_cast<std::uint32_t>(table);
-    image.sizeOfInitializedData = *file.U32(optional + 8);
-    image.entryPoint = *file.U32(optional + 16);
-    image.sectionAlignment = *file.U32(optional + 32);
-    image.fileAlignment = *file.U32(optional + 36);
-    image.sizeOfImage = *file.U32(optional + 56);
-    image.sizeOfHeaders = *file.U32(optional + 60);
-    image.subsystem = *file.U16(optional + 68);
-    image.directories.resize(DirectoryCount);
-    image.directoryCount = directoryCount;
-    for (std::uint32_t i = 0; i < directoryCount; ++i) {
-        image.directories[i] = {*file.U32(image.offsets.directories + 8 * i),
-                                *file.U32(image.offsets.directories + 8 * i + 4)};
-    }
-    for (std::uint32_t i = 0; i < sectionCount; ++i) {
-        const std::uint64_t at = table + std::uint64_t{40} * i;
-        PeSection section;
-        const auto header = static_cast<std::size_t>(at);
-        for (std::size_t c = 0; c < 8 && bytes[header + c] != 0; ++c) {
-            section.name += static_cast<char>(bytes[header + c]);
-        }
-        section.virtualSize = *file.U32(at + 8);
-        section.virtualAddress = *file.U32(at + 12);
-        section.rawSize = *file.U32(at + 16);
-        section.rawOffset = *file.U32(at + 20);
-        section.characteristics = *file.U32(at + 36);
-        image.sections.push_back(section);
-    }
+    ReadSectionTable(file, sectionCount, image);
     return true;
 }
 
@@ -134,18 +153,20 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
         return false;
     }
     const std::size_t sectionCount = image.sections.size();
-    if (sectionCount == 0 || sectionCount > MaximumSections) {
+    if (sectionCount == 0 || sectionCount > PeLayout::MaximumSections) {
         error = "the image has " + std::to_string(sectionCount) + " sections";
         return false;
     }
     if (!IsPowerOfTwo(image.fileAlignment) || !IsPowerOfTwo(image.sectionAlignment) ||
-        image.fileAlignment > image.sectionAlignment || image.fileAlignment > 0x10000) {
+        image.fileAlignment > image.sectionAlignment ||
+        image.fileAlignment > PeLayout::MaximumFileAlignment) {
         error = "file alignment " + std::to_string(image.fileAlignment) +
                 " and section alignment " + std::to_string(image.sectionAlignment) +
                 " are not powers of two with the file's no larger than 64 KiB and the section's";
         return false;
     }
-    if (image.sizeOfHeaders < image.offsets.sectionTable + std::uint64_t{40} * sectionCount ||
+    if (image.sizeOfHeaders < image.offsets.sectionTable +
+                                  std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount ||
         image.sizeOfHeaders > bytes.size()) {
         error = "SizeOfHeaders does not cover the section table or passes the end of the file";
         return false;
@@ -157,11 +178,12 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
     return CheckSections(ByteReader{bytes}, image, error);
 }
 
-std::optional<std::size_t> SectionOfRva(const PeImage& image, std::uint32_t rva) {
+std::optional<std::size_t> SectionOfRva(const PeImage& image, std::uint32_t rva, SectionSpan span) {
+    const std::uint32_t alignment = span == SectionSpan::Aligned ? image.sectionAlignment : 1;
     for (std::size_t i = 0; i < image.sections.size(); ++i) {
         const PeSection& section = image.sections[i];
         if (rva >= section.virtualAddress &&
-            rva - section.virtualAddress < AlignUp(VirtualSpan(section), image.sectionAlignment)) {
+            rva - section.virtualAddress < AlignUp(VirtualSpan(section), alignment)) {
             return i;
         }
     }
@@ -169,8 +191,8 @@ std::optional<std::size_t> SectionOfRva(const PeImage& image, std::uint32_t rva)
 }
 
 std::optional<std::uint64_t> FileOffsetOfRva(const PeImage& image, std::uint32_t rva,
-                                             std::uint32_t length) {
-    const auto index = SectionOfRva(image, rva);
+                                             std::uint32_t length, SectionSpan span) {
+    const auto index = SectionOfRva(image, rva, span);
     if (!index) {
         return std::nullopt;
     }
@@ -180,4 +202,15 @@ std::optional<std::uint64_t> FileOffsetOfRva(const PeImage& image, std::uint32_t
         return std::nullopt;
     }
     return section.rawOffset + within;
+}
+
+std::optional<std::span<const std::uint8_t>> DirectoryBytes(std::span<const std::uint8_t> file,
+                                                            const PeImage& image, std::size_t index,
+                                                            SectionSpan span) {
+    const auto [rva, size] = image.directories[index];
+    const auto offset = FileOffsetOfRva(image, rva, size, span);
+    if (!offset || !ByteReader{file}.Has(*offset, size)) {
+        return std::nullopt;
+    }
+    return file.subspan(static_cast<std::size_t>(*offset), size);
 }

@@ -36,7 +36,7 @@ struct PeFieldOffsets {
     std::uint32_t sizeOfImage = 0;
     std::uint32_t checkSum = 0;
     std::uint32_t directories = 0;   // the first data-directory entry
-    std::uint32_t sectionTable = 0;  // the first 40-byte section header
+    std::uint32_t sectionTable = 0;  // the first section header
 };
 
 // The COFF characteristic that lets a 32-bit image use addresses above 2 GB.
@@ -73,9 +73,22 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeImage& image, std::stri
 // that are not powers of two, section bytes beyond the end of the file, or a COFF symbol table.
 bool ParsePeImage(std::span<const std::uint8_t> file, PeImage& image, std::string& error);
 
+// How a section's address range is measured: up to the next multiple of the section alignment,
+// as the loader maps a valid image; or its exact span, for a file that may be damaged, whose
+// alignment is not trusted.
+enum class SectionSpan { Aligned, Exact };
+
 // Gives the index of the section whose address range holds rva, or nothing.
-std::optional<std::size_t> SectionOfRva(const PeImage& image, std::uint32_t rva);
+std::optional<std::size_t> SectionOfRva(const PeImage& image, std::uint32_t rva,
+                                        SectionSpan span = SectionSpan::Aligned);
 
 // Gives the file offset of [rva, rva + length) when the range lies in one section's file bytes.
 std::optional<std::uint64_t> FileOffsetOfRva(const PeImage& image, std::uint32_t rva,
-                                             std::uint32_t length);
+                                             std::uint32_t length,
+                                             SectionSpan span = SectionSpan::Aligned);
+
+// Gives the bytes of file that data directory index covers, or nothing when they do not lie in
+// one section's bytes inside file.
+std::optional<std::span<const std::uint8_t>> DirectoryBytes(
+    std::span<const std::uint8_t> file, const PeImage& image, std::size_t index,
+    SectionSpan span = SectionSpan::Aligned);

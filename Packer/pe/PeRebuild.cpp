@@ -9,13 +9,9 @@
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeChecksum.h"
+#include "Packer/pe/PeLayout.h"
 
 namespace {
-
-constexpr std::uint32_t ExecutableSection = 0x20000020u;  // code, or memory that may execute
-constexpr std::uint32_t InitializedData = 0x40u;
-constexpr std::uint64_t LargestImage = 0x80000000u;
-constexpr std::uint32_t DebugEntrySize = 28;
 
 const char* DirectoryName(std::size_t index) {
     static const char* const names[] = {"export table",         "import table",
@@ -33,30 +29,34 @@ const char* DirectoryName(std::size_t index) {
 // code or data holds the address of something in a section that would move or be rebuilt.
 bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, std::uint32_t start,
                       std::string& error) {
-    const PeDirectory& table = image.directories[PeDirectoryIndex::BaseRelocation];
-    if (table.size == 0) {
+    namespace Field = PeLayout::Relocation;
+    if (image.directories[PeDirectoryIndex::BaseRelocation].size == 0) {
         return true;
     }
-    const auto offset = FileOffsetOfRva(image, table.rva, table.size);
-    if (!offset) {
+    const auto table = DirectoryBytes(file, image, PeDirectoryIndex::BaseRelocation);
+    if (!table) {
         error = "the base relocation table lies outside the image's sections";
         return false;
     }
-    const ByteReader blocks{file.subspan(static_cast<std::size_t>(*offset), table.size)};
-    for (std::uint64_t at = 0; at < table.size;) {
+    const ByteReader blocks{*table};
+    for (std::uint64_t at = 0; at < table->size();) {
         const auto page = blocks.U32(at);
-        const auto size = blocks.U32(at + 4);
-        if (!page || !size || *size < 8 || *size % 2 != 0 || !blocks.Has(at, *size)) {
+        const auto size = blocks.U32(at + Field::BlockSize);
+        if (!page || !size || *size < Field::BlockHeader || *size % Field::EntrySize != 0 ||
+            !blocks.Has(at, *size)) {
             error = "the base relocation table does not parse";
             return false;
         }
-        for (std::uint64_t entry = at + 8; entry < at + *size; entry += 2) {
-            const std::uint32_t value = *blocks.U16(entry);
-            const std::uint32_t width = value >> 12 == 10 ? 8 : 4;  // 64-bit or 32-bit address
-            if (value >> 12 != 0 && std::uint64_t{*page} + (value & 0xFFF) + width > start) {
-                char address[16];
-                std::snprintf(address, sizeof address, "0x%X", *page + (value & 0xFFF));
-                error = std::string("a base relocation at address ") + address +
+        for (std::uint64_t entry = at + Field::BlockHeader; entry < at + *size;
+             entry += Field::EntrySize) {
+            const std::uint32_t type = *blocks.U16(entry) >> Field::TypeShift;
+            const std::uint64_t address =
+                std::uint64_t{*page} + (*blocks.U16(entry) & Field::OffsetMask);
+            const std::uint32_t width = type == Field::Dir64 ? Field::Dir64Width : Field::Width;
+            if (type != Field::Absolute && address + width > start) {
+                char text[16];
+                std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));
+                error = std::string("a base relocation at address ") + text +
                         " points into the resource section or after it: something there is " +
                         "referred to by address";
                 return false;
@@ -71,20 +71,20 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
 // before the resource section.
 bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
                     const PeSection& resources, std::string& error) {
-    const PeDirectory& table = image.directories[PeDirectoryIndex::Debug];
-    if (table.size == 0) {
+    namespace Field = PeLayout::DebugEntry;
+    if (image.directories[PeDirectoryIndex::Debug].size == 0) {
         return true;
     }
-    const auto offset = FileOffsetOfRva(image, table.rva, table.size);
-    if (!offset || table.size % DebugEntrySize != 0) {
+    const auto table = DirectoryBytes(file, image, PeDirectoryIndex::Debug);
+    if (!table || table->size() % Field::Size != 0) {
         error = "the debug directory does not parse";
         return false;
     }
-    const ByteReader entries{file.subspan(static_cast<std::size_t>(*offset), table.size)};
-    for (std::uint32_t at = 0; at < table.size; at += DebugEntrySize) {
-        const std::uint64_t size = *entries.U32(at + 16);
-        const std::uint32_t address = *entries.U32(at + 20);
-        const std::uint32_t pointer = *entries.U32(at + 24);
+    const ByteReader entries{*table};
+    for (std::uint64_t at = 0; at < table->size(); at += Field::Size) {
+        const std::uint64_t size = *entries.U32(at + Field::DataSize);
+        const std::uint32_t address = *entries.U32(at + Field::DataRva);
+        const std::uint32_t pointer = *entries.U32(at + Field::DataOffset);
         if ((address != 0 && address + size > resources.virtualAddress) ||
             (pointer != 0 && pointer + size > resources.rawOffset)) {
             error = "debug data lies in the resource section or after it";
@@ -131,10 +131,8 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
     return true;
 }
 
-}  // namespace
-
-bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const PeImage& image,
-                                     bool stripSignature, std::size_t& index, std::string& error) {
+// Finds the section that the resource directory starts, which must hold file bytes.
+bool FindResourceSection(const PeImage& image, std::size_t& index, std::string& error) {
     const PeDirectory& resourceTable = image.directories[PeDirectoryIndex::Resource];
     const auto found = SectionOfRva(image, resourceTable.rva);
     if (resourceTable.rva == 0 || !found ||
@@ -144,12 +142,17 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
         return false;
     }
     index = *found;
-    const PeSection& resources = image.sections[index];
+    return true;
+}
+
+// Checks that the resource section and those after it hold no code and that only the base
+// relocations follow it, and that the entry point lies before it.
+bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& error) {
     const PeDirectory& relocations = image.directories[PeDirectoryIndex::BaseRelocation];
     const auto relocationSection =
         relocations.size != 0 ? SectionOfRva(image, relocations.rva) : std::nullopt;
     for (std::size_t i = index; i < image.sections.size(); ++i) {
-        if (image.sections[i].characteristics & ExecutableSection) {
+        if (image.sections[i].characteristics & PeLayout::SectionHeader::Executable) {
             error = "section " + image.sections[i].name + " holds code and lies in or after the " +
                     "resource section";
             return false;
@@ -162,21 +165,26 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
             return false;
         }
     }
-    if (image.entryPoint >= resources.virtualAddress) {
+    if (image.entryPoint >= image.sections[index].virtualAddress) {
         error = "the entry point lies in the resource section or after it";
         return false;
     }
+    return true;
+}
+
+// Checks that every data directory but the certificate table lies before the resource section,
+// except the resource table in it and the base relocation table after it.
+bool CheckDirectories(const PeImage& image, std::size_t index, std::string& error) {
     for (std::size_t d = 0; d < image.directories.size(); ++d) {
         const PeDirectory& directory = image.directories[d];
         if (d == PeDirectoryIndex::Certificate || (directory.rva == 0 && directory.size == 0)) {
             continue;
         }
         const auto section = SectionOfRva(image, directory.rva);
-        const bool inHeaders =
-            directory.rva + std::uint64_t{directory.size} <= image.sections.front().virtualAddress;
+        const std::uint64_t end = directory.rva + std::uint64_t{directory.size};
+        const bool inHeaders = end <= image.sections.front().virtualAddress;
         const bool before =
-            section && *section < index &&
-            directory.rva + std::uint64_t{directory.size} <= resources.virtualAddress;
+            section && *section < index && end <= image.sections[index].virtualAddress;
         const bool allowed = (section == index && d == PeDirectoryIndex::Resource) ||
                              (section > index && d == PeDirectoryIndex::BaseRelocation);
         if (!inHeaders && !before && !allowed) {
@@ -186,8 +194,81 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
             return false;
         }
     }
-    return CheckRelocations(file, image, resources.virtualAddress, error) &&
-           CheckDebugData(file, image, resources, error) &&
+    return true;
+}
+
+// Where the rebuilt resource section and what follows it lie, against the old ones; oldSpan is
+// the old section's address range, up to the next section.
+struct Resized {
+    std::uint64_t resourceSize, newRaw, oldSpan, sizeOfImage;
+    std::int64_t deltaVa, deltaRaw;
+};
+
+Resized ResizeSection(const PeImage& image, std::size_t index, std::uint64_t resourceSize) {
+    const PeSection& old = image.sections[index];
+    const bool last = index + 1 == image.sections.size();
+    const std::uint64_t oldSpan =
+        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
+    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
+    const auto deltaVa =
+        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
+    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
+    return {resourceSize, newRaw,  oldSpan,
+            sizeOfImage,  deltaVa, static_cast<std::int64_t>(newRaw - old.rawSize)};
+}
+
+// Writes into head, the file's bytes before the resource section, the header fields that the
+// new section changes: section sizes and places, SizeOfImage, SizeOfInitializedData and the data
+// directories (the certificate table dropped). The checksum is left to the caller.
+void PatchHeaders(const PeImage& image, std::size_t index, const Resized& sized,
+                  std::vector<std::uint8_t>& head) {
+    namespace Section = PeLayout::SectionHeader;
+    namespace Entry = PeLayout::DataDirectory;
+    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
+        return static_cast<std::uint32_t>(value + delta);
+    };
+    const PeSection& old = image.sections[index];
+    const PeFieldOffsets& at = image.offsets;
+    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
+    PutU32(head, header(index) + Section::VirtualSize,
+           static_cast<std::uint32_t>(sized.resourceSize));
+    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(sized.newRaw));
+    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
+        const PeSection& section = image.sections[i];
+        PutU32(head, header(i) + Section::VirtualAddress,
+               shifted(section.virtualAddress, sized.deltaVa));
+        if (section.rawSize != 0) {
+            PutU32(head, header(i) + Section::RawOffset,
+                   shifted(section.rawOffset, sized.deltaRaw));
+        }
+    }
+    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sized.sizeOfImage));
+    if (old.characteristics & Section::InitializedData) {
+        PutU32(head, at.sizeOfInitializedData,
+               shifted(image.sizeOfInitializedData, sized.deltaRaw));
+    }
+    for (std::size_t d = 0; d < image.directoryCount; ++d) {
+        const PeDirectory& directory = image.directories[d];
+        const std::size_t entry = at.directories + Entry::EntrySize * d;
+        if (d == PeDirectoryIndex::Resource) {
+            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(sized.resourceSize));
+        } else if (d == PeDirectoryIndex::Certificate) {
+            PutU32(head, entry + Entry::Rva, 0);
+            PutU32(head, entry + Entry::Size, 0);
+        } else if (directory.rva >= old.virtualAddress + sized.oldSpan) {
+            PutU32(head, entry + Entry::Rva, shifted(directory.rva, sized.deltaVa));
+        }
+    }
+}
+
+}  // namespace
+
+bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const PeImage& image,
+                                     bool stripSignature, std::size_t& index, std::string& error) {
+    return FindResourceSection(image, index, error) && CheckLaterSections(image, index, error) &&
+           CheckDirectories(image, index, error) &&
+           CheckRelocations(file, image, image.sections[index].virtualAddress, error) &&
+           CheckDebugData(file, image, image.sections[index], error) &&
            CheckTail(file, image, stripSignature, error);
 }
 
@@ -195,21 +276,12 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
                                 std::size_t index, ByteRuns&& resources, ByteRuns& out,
                                 std::string& error) {
     const PeSection& old = image.sections[index];
-    const bool last = index + 1 == image.sections.size();
-    const std::uint64_t resourceSize = RunsSize(resources);
-    const std::uint64_t oldSpan =
-        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
-    const std::uint64_t newSpan = AlignUp(resourceSize, image.sectionAlignment);
-    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
-    const auto deltaVa = static_cast<std::int64_t>(newSpan - oldSpan);
-    const auto deltaRaw = static_cast<std::int64_t>(newRaw - old.rawSize);
-    const std::uint64_t sizeOfImage = image.sizeOfImage + deltaVa;
-    const std::uint64_t fileSize = image.sectionsEnd + deltaRaw;
-    if (sizeOfImage > LargestImage || fileSize > LargestImage) {
+    const Resized sized = ResizeSection(image, index, RunsSize(resources));
+    if (sized.sizeOfImage > PeLayout::LargestImage ||
+        image.sectionsEnd + sized.deltaRaw > PeLayout::LargestImage) {
         error = "the image would pass 2 GiB";
         return false;
     }
-
     out = ByteRuns{};
     std::vector<std::uint8_t>& head =
         AppendOwned(out, std::vector<std::uint8_t>(file.begin(), file.begin() + old.rawOffset));
@@ -220,41 +292,12 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
     for (const auto run : resources.runs) {
         AppendView(out, run);
     }
-    AppendOwned(out, std::vector<std::uint8_t>(static_cast<std::size_t>(newRaw - resourceSize), 0));
+    AppendOwned(out, std::vector<std::uint8_t>(
+                         static_cast<std::size_t>(sized.newRaw - sized.resourceSize), 0));
     AppendView(out, file.subspan(
                         static_cast<std::size_t>(old.rawOffset + old.rawSize),
                         static_cast<std::size_t>(image.sectionsEnd - old.rawOffset - old.rawSize)));
-
-    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
-        return static_cast<std::uint32_t>(value + delta);
-    };
-    const PeFieldOffsets& at = image.offsets;
-    const std::size_t header = at.sectionTable + 40 * index;
-    PutU32(head, header + 8, static_cast<std::uint32_t>(resourceSize));
-    PutU32(head, header + 16, static_cast<std::uint32_t>(newRaw));
-    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
-        const PeSection& section = image.sections[i];
-        PutU32(head, at.sectionTable + 40 * i + 12, shifted(section.virtualAddress, deltaVa));
-        if (section.rawSize != 0) {
-            PutU32(head, at.sectionTable + 40 * i + 20, shifted(section.rawOffset, deltaRaw));
-        }
-    }
-    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sizeOfImage));
-    if (old.characteristics & InitializedData) {
-        PutU32(head, at.sizeOfInitializedData, shifted(image.sizeOfInitializedData, deltaRaw));
-    }
-    for (std::size_t d = 0; d < image.directoryCount; ++d) {
-        const PeDirectory& directory = image.directories[d];
-        const std::size_t entry = at.directories + 8 * d;
-        if (d == PeDirectoryIndex::Resource) {
-            PutU32(head, entry + 4, static_cast<std::uint32_t>(resourceSize));
-        } else if (d == PeDirectoryIndex::Certificate) {
-            PutU32(head, entry, 0);
-            PutU32(head, entry + 4, 0);
-        } else if (directory.rva >= old.virtualAddress + oldSpan) {
-            PutU32(head, entry, shifted(directory.rva, deltaVa));
-        }
-    }
-    PutU32(head, at.checkSum, PeChecksum(out.runs, at.checkSum));
+    PatchHeaders(image, index, sized, head);
+    PutU32(head, image.offsets.checkSum, PeChecksum(out.runs, image.offsets.checkSum));
     return true;
 }

@@ -4,11 +4,14 @@
 
 #include <set>
 
-#include "Packer/pe/ByteFields.h"
+#include "Packer/pe/PeLayout.h"
 
 namespace {
 
-constexpr int LanguageLevel = 2;
+namespace DirectoryField = PeLayout::ResourceDirectory;
+namespace DataEntry = PeLayout::ResourceDataEntry;
+
+constexpr int LanguageLevel = DirectoryField::Depth - 1;
 
 struct TreeWalk {
     std::span<const std::uint8_t> file;
@@ -25,10 +28,11 @@ struct TreeWalk {
     }
 
     bool ReadData(std::uint32_t at, const ResourceKey& key) {
-        const auto rva = directory.U32(at);
-        const auto size = directory.U32(at + std::uint64_t{4});
-        const auto codePage = directory.U32(at + std::uint64_t{8});
-        if (!rva || !size || !codePage || !directory.Has(at, 16) || !reached.insert(at).second) {
+        const auto rva = directory.U32(at + std::uint64_t{DataEntry::Rva});
+        const auto size = directory.U32(at + std::uint64_t{DataEntry::Size});
+        const auto codePage = directory.U32(at + std::uint64_t{DataEntry::CodePage});
+        if (!rva || !size || !codePage || !directory.Has(at, DataEntry::EntrySize) ||
+            !reached.insert(at).second) {
             return Fail("a data entry lies outside the directory or is reached twice");
         }
         const auto offset = FileOffsetOfRva(image, *rva, *size);
@@ -43,29 +47,25 @@ struct TreeWalk {
 
     // Reads the directory at offset, at level 0 (types), 1 (ids) or 2 (languages).
     bool ReadDirectory(std::uint32_t offset, int level, ResourceKey key) {
-        const auto named = directory.U16(offset + std::uint64_t{12});
-        const auto ids = directory.U16(offset + std::uint64_t{14});
-        if (!named || !ids || !directory.Has(offset, 16 + std::uint64_t{8} * (*named + *ids)) ||
-            !reached.insert(offset).second) {
+        const auto entries = ReadDirectoryEntries(directory, offset);
+        if (!entries || !entries->complete || !reached.insert(offset).second) {
             return Fail("a directory lies outside the resource directory or is reached twice");
         }
-        if (*named != 0) {
+        if (entries->namedCount != 0) {
             return Fail("it has resources named by strings, which a launcher never has");
         }
         std::set<std::uint32_t> seen;
-        for (std::uint32_t i = 0; i < *ids; ++i) {
-            const std::uint32_t name = *directory.U32(offset + 16 + std::uint64_t{8} * i);
-            const std::uint32_t target = *directory.U32(offset + 20 + std::uint64_t{8} * i);
-            if (name > 0xFFFF || !seen.insert(name).second) {
+        for (const auto [name, target] : entries->ids) {
+            if (name > DirectoryField::LargestId || !seen.insert(name).second) {
                 return Fail("a directory holds id " + std::to_string(name) +
-                            (name > 0xFFFF ? ", more than 16 bits" : " twice"));
+                            (name > DirectoryField::LargestId ? ", more than 16 bits" : " twice"));
             }
             (level == 0 ? key.type : level == 1 ? key.id : key.language) = name;
-            const bool subdirectory = (target & ResourceSubdirectoryBit) != 0;
+            const bool subdirectory = (target & DirectoryField::HighBit) != 0;
             if (subdirectory != (level < LanguageLevel)) {
                 return Fail("a resource is not three levels deep (type, id, language)");
             }
-            if (subdirectory ? !ReadDirectory(target & ~ResourceSubdirectoryBit, level + 1, key)
+            if (subdirectory ? !ReadDirectory(target & ~DirectoryField::HighBit, level + 1, key)
                              : !ReadData(target, key)) {
                 return false;
             }
@@ -76,6 +76,37 @@ struct TreeWalk {
 
 }  // namespace
 
+std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& tree,
+                                                             std::uint64_t offset) {
+    const auto named = tree.U16(offset + DirectoryField::NamedCount);
+    const auto ids = tree.U16(offset + DirectoryField::IdCount);
+    if (!named || !ids) {
+        return std::nullopt;
+    }
+    ResourceDirectoryEntries entries{*named, false, {}};
+    const std::uint64_t first = offset + DirectoryField::HeaderSize;
+    entries.complete = tree.Has(first, std::uint64_t{DirectoryField::EntrySize} * (*named + *ids));
+    for (std::uint64_t at = first + std::uint64_t{DirectoryField::EntrySize} * *named;
+         entries.ids.size() < *ids; at += DirectoryField::EntrySize) {
+        const auto name = tree.U32(at + DirectoryField::EntryName);
+        const auto target = tree.U32(at + DirectoryField::EntryTarget);
+        if (!name || !target) {
+            break;
+        }
+        entries.ids.push_back({*name, *target});
+    }
+    return entries;
+}
+
+ResourceTree CopyResources(const ResourceViews& views) {
+    ResourceTree tree;
+    for (const auto& [key, view] : views) {
+        tree.emplace_hint(tree.end(), key,
+                          ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
+    }
+    return tree;
+}
+
 bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
                        ResourceViews& views, std::string& error) {
     views.clear();
@@ -83,30 +114,21 @@ bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
     if (entry.rva == 0 && entry.size == 0) {
         return true;
     }
-    const auto offset = FileOffsetOfRva(image, entry.rva, entry.size);
-    if (!offset) {
+    const auto bytes = DirectoryBytes(file, image, PeDirectoryIndex::Resource);
+    if (!bytes) {
         error =
             "the resource tree does not parse: its directory entry points outside the "
             "image's sections";
         return false;
     }
-    TreeWalk walk{
-        file,  image, ByteReader{file.subspan(static_cast<std::size_t>(*offset), entry.size)},
-        views, error, {},
-        0};
+    TreeWalk walk{file, image, ByteReader{*bytes}, views, error, {}, 0};
     return walk.ReadDirectory(0, 0, {});
 }
 
 bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
                       std::string& error) {
-    tree.clear();
     ResourceViews views;
-    if (!ReadResourceViews(file, image, views, error)) {
-        return false;
-    }
-    for (const auto& [key, view] : views) {
-        tree.emplace_hint(tree.end(), key,
-                          ResourceData{{view.bytes.begin(), view.bytes.end()}, view.codePage});
-    }
-    return true;
+    const bool read = ReadResourceViews(file, image, views, error);
+    tree = read ? CopyResources(views) : ResourceTree{};
+    return read;
 }

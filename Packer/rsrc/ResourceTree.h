@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeImage.h"
+#include "Packer/pe/PeLayout.h"
 
 namespace ResourceType {
 inline constexpr std::uint32_t Icon = 3;
@@ -19,8 +22,28 @@ inline constexpr std::uint32_t Version = 16;
 inline constexpr std::uint32_t Manifest = 24;
 }  // namespace ResourceType
 
-// Set in a resource directory entry's offset when it leads to a sub-directory, not to data.
-inline constexpr std::uint32_t ResourceSubdirectoryBit = 0x80000000u;
+// Set in a resource directory entry's target when it leads to a sub-directory, not to data.
+inline constexpr std::uint32_t ResourceSubdirectoryBit = PeLayout::ResourceDirectory::HighBit;
+
+// One entry of a resource directory: an id (or, with the high bit, a string's offset) and the
+// offset from the tree's start of a data entry (or, with the high bit, of a sub-directory).
+struct ResourceDirectoryEntry {
+    std::uint32_t name = 0;
+    std::uint32_t target = 0;
+};
+
+struct ResourceDirectoryEntries {
+    std::uint32_t namedCount = 0;
+    bool complete = false;                    // every entry, named or id, lies inside the tree
+    std::vector<ResourceDirectoryEntry> ids;  // up to the first that lies outside the tree
+};
+
+// Reads the directory at offset in tree (the bytes the resource directory entry covers): how
+// many entries are named by strings, and its id entries. Gives nothing when its header lies
+// outside tree. The strict reader refuses an incomplete directory; the loader's lookup uses the
+// entries there are.
+std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& tree,
+                                                             std::uint64_t offset);
 
 struct ResourceKey {
     std::uint32_t type = 0;
@@ -47,6 +70,9 @@ struct ResourceView {
 };
 
 using ResourceViews = std::map<ResourceKey, ResourceView>;
+
+// Copies the resources' bytes out of the file they view.
+ResourceTree CopyResources(const ResourceViews& views);
 
 // Reads the resource tree as ReadResourceTree does, without copying any resource's bytes.
 bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,

@@ -71,15 +71,22 @@ void PadTo4(std::vector<std::uint8_t>& out) {
     out.resize(static_cast<std::size_t>(AlignUp(out.size(), 4)), 0);
 }
 
+std::vector<std::uint8_t> TextValue(std::u16string_view text) {
+    std::vector<std::uint8_t> value;
+    for (const char16_t unit : text) {
+        value.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        value.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    value.push_back(0);
+    value.push_back(0);
+    return value;
+}
+
 void WriteNode(const VersionNode& node, std::vector<std::uint8_t>& out) {
     const std::size_t start = out.size();
     out.resize(start + 6, 0);
-    for (const char16_t unit : node.key) {
-        out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
+    const std::vector<std::uint8_t> key = TextValue(node.key);
+    out.insert(out.end(), key.begin(), key.end());
     PadTo4(out);
     out.insert(out.end(), node.value.begin(), node.value.end());
     for (const VersionNode& child : node.children) {
@@ -90,17 +97,6 @@ void WriteNode(const VersionNode& node, std::vector<std::uint8_t>& out) {
     PutU16(out, start, static_cast<std::uint32_t>(out.size() - start));
     PutU16(out, start + 2, static_cast<std::uint32_t>(valueLength));
     PutU16(out, start + 4, node.type);
-}
-
-std::vector<std::uint8_t> TextValue(std::u16string_view text) {
-    std::vector<std::uint8_t> value;
-    for (const char16_t unit : text) {
-        value.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        value.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    value.push_back(0);
-    value.push_back(0);
-    return value;
 }
 
 std::u16string VersionText(const VersionNumber& version) {
