@@ -1,0 +1,141 @@
+// The test launcher. Its resource section is written by the packer's section writer; the headers,
+// the section table and the relocations are written here byte by byte.
+#include "tests/packer/TestLauncherImage.h"
+
+#include <algorithm>
+
+#include "Launcher/base/ResourceIds.h"
+#include "Packer/pe/ByteFields.h"
+#include "Packer/pe/ByteRuns.h"
+#include "Packer/rsrc/ResourceSection.h"
+
+namespace {
+
+constexpr std::uint32_t FileAlignment = 0x200;
+constexpr std::uint32_t SectionAlignment = 0x1000;
+
+std::vector<std::uint8_t> Utf16(std::u16string_view text) {
+    std::vector<std::uint8_t> bytes;
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+VersionNode Text(std::u16string key, std::u16string_view value) {
+    return {std::move(key), 1, Utf16(value), {}};
+}
+
+struct Section {
+    const char* name;
+    std::uint32_t rva;
+    std::uint32_t characteristics;
+    std::vector<std::uint8_t> bytes;
+};
+
+std::vector<std::uint8_t> Relocations(const TestLauncher& launcher) {
+    const std::uint32_t type = launcher.kind == PeKind::Pe32Plus ? 10 : 3;
+    std::vector<std::uint8_t> table;
+    for (const std::uint32_t rva : launcher.relocated) {
+        const std::size_t at = table.size();
+        table.resize(at + 12, 0);  // the page, the size, the entry and an absolute entry as padding
+        PutU32(table, at, rva & ~0xFFFu);
+        PutU32(table, at + 4, 12);
+        PutU16(table, at + 8, type << 12 | (rva & 0xFFF));
+    }
+    return table;
+}
+
+}  // namespace
+
+VersionNode LauncherVersionBlock() {
+    std::vector<std::uint8_t> fixed(52, 0);
+    PutU32(fixed, 0, 0xFEEF04BDu);
+    PutU32(fixed, 4, 0x10000);
+    PutU32(fixed, 8, 0x10002);
+    VersionNode table{
+        u"040904B0",
+        1,
+        {},
+        {Text(u"FileVersion", u"1.2.0.0"), Text(u"OriginalFilename", u"Nimbrel.Launcher.exe")}};
+    VersionNode translation{u"Translation", 0, {0x09, 0x04, 0xB0, 0x04}, {}};
+    return {u"VS_VERSION_INFO",
+            0,
+            fixed,
+            {{u"StringFileInfo", 1, {}, {table}}, {u"VarFileInfo", 1, {}, {translation}}}};
+}
+
+ResourceTree LauncherResources() {
+    constexpr std::uint32_t language = NIMBREL_RESOURCE_LANGUAGE;
+    std::vector<std::uint8_t> group = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
+    group.insert(group.end(), {40, 0, 0, 0, 1, 0});
+    return {
+        {{ResourceType::Icon, 1, language}, {std::vector<std::uint8_t>(40, 0x1C), 0}},
+        {{ResourceType::Rcdata, NIMBREL_PAYLOAD_BLOB_ID, language}, {RandomBytes(300, 2), 0}},
+        {{ResourceType::Rcdata, NIMBREL_PAYLOAD_MANIFEST_ID, language}, {RandomBytes(90, 1), 0}},
+        {{ResourceType::GroupIcon, NIMBREL_ICON_GROUP_ID, language}, {group, 0}},
+        {{ResourceType::Version, NIMBREL_VERSION_ID, language},
+         {WriteVersionBlock(LauncherVersionBlock()), 0}},
+        {{ResourceType::Manifest, NIMBREL_APP_MANIFEST_ID, language}, {TextBytes(200, 3), 0}},
+    };
+}
+
+std::vector<std::uint8_t> MakeLauncherImage(const TestLauncher& launcher) {
+    using namespace TestLauncherLayout;
+    ByteRuns runs;
+    std::string error;
+    EXPECT_TRUE(WriteResourceSection(launcher.resources, ResourceRva, runs, error)) << error;
+    const std::vector<std::uint8_t> resources = Flatten(runs);
+    const std::vector<std::uint8_t> relocations = Relocations(launcher);
+    const auto relocationRva =
+        static_cast<std::uint32_t>(ResourceRva + AlignUp(resources.size(), SectionAlignment));
+    const std::vector<Section> sections = {
+        {".text", 0x1000, 0x60000020u, RandomBytes(0x180, 4)},
+        {".data", DataRva, 0xC0000040u, RandomBytes(0x40, 5)},
+        {".rsrc", ResourceRva, 0x40000040u, resources},
+        {".reloc", relocationRva, 0x42000040u, relocations},
+    };
+
+    const bool plus = launcher.kind == PeKind::Pe32Plus;
+    constexpr std::size_t optional = 0x58;
+    const std::size_t directories = optional + (plus ? 112 : 96);
+    const std::size_t table = directories + 16 * 8;
+    std::vector<std::uint8_t> image(0x400, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    PutU32(image, 0x3C, 0x40);
+    PutU32(image, 0x40, 0x4550);
+    PutU16(image, 0x44, plus ? 0x8664 : 0x14C);
+    PutU16(image, 0x46, static_cast<std::uint32_t>(sections.size()));
+    PutU16(image, 0x54, static_cast<std::uint32_t>(table - optional));
+    PutU16(image, 0x56, plus ? 0x0022 : 0x0102);
+    PutU16(image, optional, plus ? 0x20B : 0x10B);
+    PutU32(image, optional + 16, 0x1000);
+    PutU32(image, optional + 32, SectionAlignment);
+    PutU32(image, optional + 36, FileAlignment);
+    PutU32(image, optional + 56, relocationRva + SectionAlignment);
+    PutU32(image, optional + 60, 0x400);
+    PutU16(image, optional + 68, 2);
+    PutU32(image, directories - 4, 16);
+    PutU32(image, directories + 16, ResourceRva);
+    PutU32(image, directories + 20, static_cast<std::uint32_t>(resources.size()));
+    PutU32(image, directories + 40, relocationRva);
+    PutU32(image, directories + 44, static_cast<std::uint32_t>(relocations.size()));
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const Section& section = sections[i];
+        const std::size_t header = table + 40 * i;
+        const auto size = static_cast<std::uint32_t>(section.bytes.size());
+        std::copy_n(section.name, std::char_traits<char>::length(section.name),
+                    image.begin() + static_cast<std::ptrdiff_t>(header));
+        PutU32(image, header + 8, size);
+        PutU32(image, header + 12, section.rva);
+        PutU32(image, header + 16, static_cast<std::uint32_t>(AlignUp(size, FileAlignment)));
+        PutU32(image, header + 20, static_cast<std::uint32_t>(image.size()));
+        PutU32(image, header + 36, section.characteristics);
+        image.insert(image.end(), section.bytes.begin(), section.bytes.end());
+        image.resize(AlignUp(image.size(), FileAlignment), 0);
+    }
+    return image;
+}
