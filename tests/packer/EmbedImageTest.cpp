@@ -216,6 +216,15 @@ const TemplateCase TemplateCases[] = {
          PutU32(file, image.offsets.sectionTable + 3 * 40 + 36, 0x60000020u);
      },
      DataRelocations, false, "section .reloc holds code"},
+    {"debug directory in the relocations",
+     [](auto& file, const PeImage& image) {
+         PutU32(file, image.offsets.directories + 8 * PeDirectoryIndex::Debug,
+                image.sections[3].virtualAddress);
+         PutU32(file, image.offsets.directories + 8 * PeDirectoryIndex::Debug + 4, 28);
+     },
+     DataRelocations, false, "the debug directory lies in the resource section, after it"},
+    {"no PE signature", [](auto& file, auto&) { file[0x40] = 'X'; }, DataRelocations, false,
+     "not a PE image"},
     {"console program", [](auto& file, auto&) { PutU16(file, 0x58 + 68, 3); }, DataRelocations,
      false, "not a launcher built by this project"},
 };
