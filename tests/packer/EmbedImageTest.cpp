@@ -252,7 +252,7 @@ TEST_P(EmbedImageOfKind, RefusesTemplatesItCannotRebuildSafely) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EmbedImage, EmbedImageOfKind,
-                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus));
+                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus), PeKindName);
 
 // Sums worked by hand: carries folded back in, the field skipped whatever it holds, a last odd
 // byte counted as the low byte of a word, and the length added; split into runs at odd places.

@@ -46,6 +46,10 @@ std::size_t Occurrences(const std::string& text, const std::string& word) {
     return count;
 }
 
+std::string PeKindName(const ::testing::TestParamInfo<PeKind>& test) {
+    return test.param == PeKind::Pe32 ? "Pe32" : "Pe32Plus";
+}
+
 namespace {
 
 void Put16(std::vector<std::uint8_t>& image, std::size_t at, std::uint32_t value) {

@@ -42,6 +42,12 @@ struct PeResource {
 
 enum class PeKind { Pe32, Pe32Plus };
 
+// Names a test instance by the name its parameter carries.
+inline constexpr auto NamedByParam = [](const auto& test) { return std::string(test.param.name); };
+
+// Names a test instance by its kind of image.
+std::string PeKindName(const ::testing::TestParamInfo<PeKind>& test);
+
 // Builds a minimal PE32 (i386) or PE32+ (x86-64) image with one .rsrc section holding the given
 // RT_RCDATA resources.
 std::vector<std::uint8_t> MakePeImage(const std::vector<PeResource>& resources,

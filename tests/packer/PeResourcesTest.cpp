@@ -99,9 +99,7 @@ TEST_P(PeResourcesOfKind, NeverReadsOutsideADamagedImage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PeResources, PeResourcesOfKind,
-                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus), [](const auto& info) {
-                             return info.param == PeKind::Pe32 ? "Pe32" : "Pe32Plus";
-                         });
+                         ::testing::Values(PeKind::Pe32, PeKind::Pe32Plus), PeKindName);
 
 // The launchers built by the Windows trees, when the test is pointed at them: the product is a
 // PE32 file, its twin a PE32+ file.
