@@ -9,12 +9,11 @@
 #include "Packer/exe/PeResources.h"
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeChecksum.h"
-#include "tests/packer/TestLauncherImage.h"
+#include "tests/packer/PackerTestSupport.h"
 
 namespace {
 
 constexpr std::uint32_t Language = NIMBREL_RESOURCE_LANGUAGE;
-constexpr std::size_t CheckSumAt = 0x58 + 64;  // the optional header's CheckSum in both kinds
 
 // The checksum as documented: 16-bit words summed with the carries folded back in, the field
 // itself skipped, a last odd byte taken as a word, then the file's length added.
@@ -85,15 +84,12 @@ std::vector<std::uint8_t> Embed(std::span<const std::uint8_t> file, EmbedChanges
     return out;
 }
 
-std::vector<std::uint8_t> ViewBytes(const ByteView& view) {
-    return {view.data, view.data + view.size};
-}
-
 class EmbedImageOfKind : public ::testing::TestWithParam<PeKind> {};
 
 // The payload shrinks the resource section and grows it past several section alignments.
 TEST_P(EmbedImageOfKind, MovesTheRelocationsUnchangedAndSetsTheChecksum) {
-    const auto file = MakeLauncherImage({GetParam()});
+    const auto file = MakePeImage(LauncherResources(), GetParam(),
+                                  {TestPeLayout::DataRva, TestPeLayout::DataRva + 0x18});
     const Relocations before = RelocationEntries(file);
     ASSERT_EQ(before.size(), 2u);
     for (const std::size_t blobSize : {8, 9000}) {
@@ -108,7 +104,8 @@ TEST_P(EmbedImageOfKind, MovesTheRelocationsUnchangedAndSetsTheChecksum) {
         EXPECT_EQ(rebuilt.image.directories[PeDirectoryIndex::BaseRelocation].rva,
                   rebuilt.image.sections[3].virtualAddress);
         EXPECT_EQ(rebuilt.image.sizeOfImage, rebuilt.image.sections[3].virtualAddress + 0x1000);
-        EXPECT_EQ(ByteReader{out}.U32(CheckSumAt), DocumentedChecksum(out, CheckSumAt));
+        EXPECT_EQ(ByteReader{out}.U32(TestPeLayout::CheckSum),
+                  DocumentedChecksum(out, TestPeLayout::CheckSum));
         ExePayload payload;
         std::string error;
         ASSERT_TRUE(FindPayloadInExe(out, payload, error)) << error;
@@ -122,7 +119,7 @@ TEST_P(EmbedImageOfKind, SetsBothVersionsAndKeepsTheRestOfTheBlock) {
     EmbedChanges changes;
     changes.fileVersion = VersionNumber{1, 2, 3, 4};
     changes.productVersion = VersionNumber{65535, 0, 7, 8};
-    const auto out = Embed(MakeLauncherImage({GetParam()}), changes);
+    const auto out = Embed(MakePeImage(LauncherResources(), GetParam()), changes);
     VersionNode version;
     std::string error;
     ASSERT_TRUE(ReadVersionBlock(
@@ -161,7 +158,7 @@ TEST_P(EmbedImageOfKind, ReplacesTheIconWithTheImagesOfAnIconFile) {
     EmbedChanges changes;
     changes.icon = &images;
     const ResourceTree resources =
-        ReadTemplate(Embed(MakeLauncherImage({GetParam()}), changes)).resources;
+        ReadTemplate(Embed(MakePeImage(LauncherResources(), GetParam()), changes)).resources;
     const std::vector<std::uint8_t>& group =
         resources.at({ResourceType::GroupIcon, NIMBREL_ICON_GROUP_ID, Language}).bytes;
     ASSERT_EQ(group.size(), 6u + 2 * 14);
@@ -194,7 +191,7 @@ void Sign(std::vector<std::uint8_t>& file, const PeImage& image) {
     file.resize(file.size() + 16, 0x5A);
 }
 
-const std::vector<std::uint32_t> DataRelocations = {TestLauncherLayout::DataRva};
+const std::vector<std::uint32_t> DataRelocations = {TestPeLayout::DataRva};
 
 const TemplateCase TemplateCases[] = {
     {"signed", Sign, DataRelocations, false, "the launcher is signed"},
@@ -205,11 +202,11 @@ const TemplateCase TemplateCases[] = {
      "7 bytes follow the last section"},
     {"relocation into the resources",
      [](auto&, auto&) {},
-     {TestLauncherLayout::DataRva, TestLauncherLayout::ResourceRva + 8},
+     {TestPeLayout::DataRva, TestPeLayout::ResourceRva + 8},
      false,
      "a base relocation at address 0x3008"},
     {"resource directory counts past the section",
-     [](auto& file, auto&) { PutU16(file, TestLauncherLayout::ResourceRaw + 14, 0xFFFF); },
+     [](auto& file, auto&) { PutU16(file, TestPeLayout::ResourceRaw + 14, 0xFFFF); },
      DataRelocations, false, "the resource tree does not parse"},
     {"code after the resources",
      [](auto& file, const PeImage& image) {
@@ -225,14 +222,14 @@ const TemplateCase TemplateCases[] = {
      DataRelocations, false, "the debug directory lies in the resource section, after it"},
     {"no PE signature", [](auto& file, auto&) { file[0x40] = 'X'; }, DataRelocations, false,
      "not a PE image"},
-    {"console program", [](auto& file, auto&) { PutU16(file, 0x58 + 68, 3); }, DataRelocations,
-     false, "not a launcher built by this project"},
+    {"console program", [](auto& file, auto&) { PutU16(file, TestPeLayout::Subsystem, 3); },
+     DataRelocations, false, "not a launcher built by this project"},
 };
 
 TEST_P(EmbedImageOfKind, RefusesTemplatesItCannotRebuildSafely) {
     for (const TemplateCase& row : TemplateCases) {
         SCOPED_TRACE(row.what);
-        auto file = MakeLauncherImage({GetParam(), LauncherResources(), row.relocated});
+        auto file = MakePeImage(LauncherResources(), GetParam(), row.relocated);
         PeImage image;
         std::string error;
         ASSERT_TRUE(ReadPeHeaders(file, image, error)) << error;
