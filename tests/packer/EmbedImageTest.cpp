@@ -30,37 +30,19 @@ std::uint32_t DocumentedChecksum(std::span<const std::uint8_t> file, std::size_t
     return static_cast<std::uint32_t>(sum + file.size());
 }
 
-using Relocations = std::vector<std::pair<std::uint32_t, std::uint32_t>>;  // address, type
-
-// The entries of the base relocation table, found through the image's data directory.
-Relocations RelocationEntries(std::span<const std::uint8_t> file) {
+// The bytes of the base relocation table, found through its data-directory entry.
+std::vector<std::uint8_t> RelocationTable(std::span<const std::uint8_t> file) {
     PeImage image;
     std::string error;
     EXPECT_TRUE(ParsePeImage(file, image, error)) << error;
     const PeDirectory table = image.directories[PeDirectoryIndex::BaseRelocation];
     const auto offset = FileOffsetOfRva(image, table.rva, table.size);
-    Relocations entries;
     if (!offset) {
         ADD_FAILURE() << "the relocation table lies outside the sections";
-        return entries;
+        return {};
     }
-    const ByteReader blocks{file.subspan(static_cast<std::size_t>(*offset), table.size)};
-    for (std::uint32_t at = 0; at < table.size;) {
-        const std::uint32_t page = blocks.U32(at).value_or(0);
-        const std::uint32_t size = blocks.U32(at + 4).value_or(0);
-        if (size < 8) {
-            ADD_FAILURE() << "a relocation block is shorter than its header";
-            return entries;
-        }
-        for (std::uint32_t entry = at + 8; entry < at + size; entry += 2) {
-            const std::uint32_t value = blocks.U16(entry).value_or(0);
-            if (value >> 12 != 0) {
-                entries.emplace_back(page + (value & 0xFFF), value >> 12);
-            }
-        }
-        at += size;
-    }
-    return entries;
+    const auto start = file.begin() + static_cast<std::ptrdiff_t>(*offset);
+    return {start, start + table.size};
 }
 
 LauncherTemplate ReadTemplate(std::span<const std::uint8_t> file) {
@@ -90,15 +72,17 @@ class EmbedImageOfKind : public ::testing::TestWithParam<PeKind> {};
 TEST_P(EmbedImageOfKind, MovesTheRelocationsUnchangedAndSetsTheChecksum) {
     const auto file = MakePeImage(LauncherResources(), GetParam(),
                                   {TestPeLayout::DataRva, TestPeLayout::DataRva + 0x18});
-    const Relocations before = RelocationEntries(file);
-    ASSERT_EQ(before.size(), 2u);
+    const std::vector<std::uint8_t> before = RelocationTable(file);
+    ASSERT_EQ(before.size(), 2u * 12);
     for (const std::size_t blobSize : {8, 9000}) {
         SCOPED_TRACE(blobSize);
         EmbedChanges changes;
         changes.manifest = RandomBytes(64, 7);
         changes.blob = RandomBytes(blobSize, 8);
         const auto out = Embed(file, changes);
-        EXPECT_EQ(RelocationEntries(out), before);
+        EXPECT_EQ(RelocationTable(out), before);
+        EXPECT_TRUE(std::equal(file.begin() + 0x400, file.begin() + TestPeLayout::ResourceRaw,
+                               out.begin() + 0x400));  // .text and .data kept byte for byte
         const LauncherTemplate rebuilt = ReadTemplate(out);
         ASSERT_EQ(rebuilt.image.sections.size(), 4u);
         EXPECT_EQ(rebuilt.image.directories[PeDirectoryIndex::BaseRelocation].rva,
