@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                     WriteFileText(dir / "extras", "file");
                     WriteFileText(dir / "Extras" / "x.dll", "x");
                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    NamedByParam);
 
 TEST_F(PackFolder, RefusesAFolderWithoutFiles) {
     std::filesystem::create_directories(source() / "only" / "folders");

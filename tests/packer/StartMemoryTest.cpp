@@ -60,6 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
         BudgetCase{"FailedOneFileOf1050", 1052 * MB, Incompressible(1050, 1050), true, NoBlock},
         BudgetCase{"FailedAFileOf900BesideOthers", 1292 * MB, Incompressible(1290, 900), true,
                    NoBlock}),
-    [](const auto& info) { return std::string(info.param.name); });
+    NamedByParam);
 
 }  // namespace

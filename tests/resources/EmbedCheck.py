@@ -227,45 +227,12 @@ def damaged_copy(source, path, damage):
 
 
 def check_refusals(args, embedder, payload, sign):
+    # Damaged and unsuitable templates are refused in the host tests (tests/packer/
+    # EmbedImageTest.cpp); here the built tool refuses a really signed one, writing nothing.
     work = args.work
     template = args.launcher
-    pe = pefile.PE(template)
-    rsrc = next(s for s in pe.sections if s.Name.startswith(b".rsrc"))
-    reloc = next(s for s in pe.sections if s.Name.startswith(b".reloc"))
-    root = rsrc.PointerToRawData
-
-    def outside(data):
-        # The root's first entry points its sub-directory past the end of the section.
-        struct.pack_into("<I", data, root + 20, 0x80000000 | 0x7FFFFFF0)
-
-    def relocation_into_resources(data):
-        # The first relocation block's page moves into the resources: something would hold the
-        # address of bytes there.
-        struct.pack_into("<I", data, reloc.PointerToRawData, rsrc.VirtualAddress)
-
-    def debug_directory_in_relocations(data):
-        entry = pe.OPTIONAL_HEADER.DATA_DIRECTORY[6].get_file_offset()
-        struct.pack_into("<II", data, entry, reloc.VirtualAddress, 28)
-
     cases = [
         ("signed", sign(template, os.path.join(work, "signed-template.exe")), 1, "is signed"),
-        ("cut short", damaged_copy(template, os.path.join(work, "short.exe"),
-                                   lambda d: d.__delitem__(slice(len(d) - 5000, None))),
-         1, "the file is cut short"),
-        ("not a PE image", damaged_copy(args.check_executable, os.path.join(work, "text.exe"),
-                                        lambda d: None), 1, "not a PE image"),
-        ("damaged resource tree", damaged_copy(template, os.path.join(work, "tree.exe"), outside),
-         1, "the resource tree does not parse"),
-        ("not a launcher", args.sample_application, 1, "not a launcher built by this project"),
-        ("relocated resources", damaged_copy(template, os.path.join(work, "relocated.exe"),
-                                             relocation_into_resources),
-         1, "points into the resource section"),
-        ("moved directory", damaged_copy(template, os.path.join(work, "debug.exe"),
-                                         debug_directory_in_relocations),
-         1, "the debug directory lies in the resource section, after it"),
-        ("overlay", damaged_copy(template, os.path.join(work, "overlay.exe"),
-                                 lambda d: d.extend(b"appended by a bundler")),
-         1, "21 bytes follow the last section"),
     ]
     for name, launcher, code, message in cases:
         out, result = embedder.embed("refused.exe", launcher, payload, expect_code=code)
