@@ -92,28 +92,12 @@ bool CheckOutputPath(const std::filesystem::path& path, std::string& error) {
     return true;
 }
 
-TemporaryOutput::TemporaryOutput(TemporaryOutput&& other) noexcept
-    : target(std::move(other.target)),
-      path(std::exchange(other.path, {})),
-      descriptor(std::exchange(other.descriptor, -1)) {}
-
-TemporaryOutput& TemporaryOutput::operator=(TemporaryOutput&& other) noexcept {
-    if (this != &other) {
-        Discard(*this);
-        target = std::move(other.target);
-        path = std::exchange(other.path, {});
-        descriptor = std::exchange(other.descriptor, -1);
-    }
-    return *this;
-}
-
 TemporaryOutput::~TemporaryOutput() {
     Discard(*this);
 }
 
 bool CreateTemporaryOutput(const std::filesystem::path& target, TemporaryOutput& output,
                            std::string& error) {
-    output = TemporaryOutput{};
     output.target = target;
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
         const std::filesystem::path path = TemporaryName(target);

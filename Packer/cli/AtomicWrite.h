@@ -17,21 +17,23 @@
 // a folder.
 bool CheckOutputPath(const std::filesystem::path& path, std::string& error);
 
-// A temporary file being written for target. Move-only; destroyed before PutInPlace succeeded,
-// it closes and removes the file it made, so every failure path leaves nothing behind.
+// A temporary file being written for target. Destroyed before PutInPlace succeeded, it closes
+// and removes the file it made, so every failure path leaves nothing behind. Never copied or
+// moved.
 struct TemporaryOutput {
     std::filesystem::path target;
     std::filesystem::path path;  // empty until made, and again once in place
     int descriptor = -1;
 
     TemporaryOutput() = default;
-    TemporaryOutput(TemporaryOutput&& other) noexcept;
-    TemporaryOutput& operator=(TemporaryOutput&& other) noexcept;
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
     ~TemporaryOutput();
 };
 
-// Makes a temporary file in target's folder under a name no file has (TARGET.<random>.partial),
-// created exclusively and never through a link. Returns false with error when none can be made.
+// Makes, into output that holds no file yet, a temporary file in target's folder under a name no
+// file has (TARGET.<random>.partial), created exclusively and never through a link. Returns false
+// with error when none can be made.
 bool CreateTemporaryOutput(const std::filesystem::path& target, TemporaryOutput& output,
                            std::string& error);
 

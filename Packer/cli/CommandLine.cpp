@@ -3,13 +3,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <thread>
 
-bool ParseCommandLine(const std::vector<std::string>& args,
-                      const std::vector<std::string_view>& known, CommandLine& line,
-                      std::string& error) {
-    return ParseCommandLine(args, known, {}, line, error);
-}
+#include "Packer/cli/ExitCodes.h"
 
 bool ParseCommandLine(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& known,
@@ -62,6 +57,28 @@ bool ParseCommandLine(const std::vector<std::string>& args,
     return true;
 }
 
+int UsageError(std::string_view command, std::string_view error, std::string_view help,
+               std::ostream& err) {
+    err << "nimbrel-pack " << command << ": " << error << "\n\n" << help;
+    return PackExit::Usage;
+}
+
+std::optional<int> OpenCommandLine(std::string_view command, std::string_view help,
+                                   const std::vector<std::string>& args,
+                                   const std::vector<std::string_view>& known,
+                                   const std::vector<std::string_view>& knownFlags,
+                                   CommandLine& line, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!ParseCommandLine(args, known, knownFlags, line, error)) {
+        return UsageError(command, error, help, err);
+    }
+    if (line.help) {
+        out << help;
+        return PackExit::Ok;
+    }
+    return std::nullopt;
+}
+
 bool ParseNumberOption(const CommandLine& line, std::string_view name, long low, long high,
                        long& value, std::string& error) {
     const auto found = line.options.find(name);
@@ -79,9 +96,4 @@ bool ParseNumberOption(const CommandLine& line, std::string_view name, long low,
     }
     value = parsed;
     return true;
-}
-
-long DefaultJobs() {
-    const unsigned hardware = std::thread::hardware_concurrency();
-    return hardware == 0 ? 1 : static_cast<long>(hardware);
 }

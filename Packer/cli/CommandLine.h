@@ -4,6 +4,8 @@
 #pragma once
 
 #include <map>
+#include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,19 +18,26 @@ struct CommandLine {
     bool help = false;
 };
 
-// Parses args against the options the command knows. Returns false with error for an unknown
-// option, one given twice or one without its value. "--" ends the options.
-bool ParseCommandLine(const std::vector<std::string>& args,
-                      const std::vector<std::string_view>& known, CommandLine& line,
-                      std::string& error);
-// The same, with the flags the command knows; a flag given twice is an error too.
+// Parses args against the options and the flags the command knows. Returns false with error for
+// an unknown option, an option or flag given twice or an option without its value. "--" ends the
+// options.
 bool ParseCommandLine(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& known,
                       const std::vector<std::string_view>& knownFlags, CommandLine& line,
                       std::string& error);
 
-// Gives the number of files compressed at once unless --jobs says otherwise: the hardware threads.
-long DefaultJobs();
+// Prints error and then help on err under the name of command. Returns PackExit::Usage.
+int UsageError(std::string_view command, std::string_view error, std::string_view help,
+               std::ostream& err);
+
+// Parses args for command as ParseCommandLine does, and prints help on out when it is asked for.
+// Returns nothing when the command goes on, or the exit code to end with after help or a bad
+// command line.
+std::optional<int> OpenCommandLine(std::string_view command, std::string_view help,
+                                   const std::vector<std::string>& args,
+                                   const std::vector<std::string_view>& known,
+                                   const std::vector<std::string_view>& knownFlags,
+                                   CommandLine& line, std::ostream& out, std::ostream& err);
 
 // Reads an option as a whole decimal number in [low, high]. Returns false with error otherwise.
 bool ParseNumberOption(const CommandLine& line, std::string_view name, long low, long high,

@@ -2,8 +2,11 @@
 // can be, and every problem is shown at once.
 #include "Packer/cli/FolderPacking.h"
 
+#include <zstd.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "Launcher/base/Utf16.h"
 #include "Packer/cli/ExitCodes.h"
@@ -40,6 +43,13 @@ bool ReportScan(std::string_view command, const FolderScan& scan, std::ostream& 
 
 }  // namespace
 
+bool ParsePackSettings(const CommandLine& line, long& level, long& jobs, std::string& error) {
+    const unsigned hardware = std::thread::hardware_concurrency();
+    jobs = hardware == 0 ? 1 : static_cast<long>(hardware);
+    return ParseNumberOption(line, "--level", 1, ZSTD_maxCLevel(), level, error) &&
+           ParseNumberOption(line, "--jobs", 1, 256, jobs, error);
+}
+
 int PackFolder(std::string_view command, const std::filesystem::path& dir, long level, long jobs,
                PackedFolder& packed, std::ostream& err) {
     packed.scan = ScanPackFolder(dir);
@@ -59,10 +69,14 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
     if (CompressFiles(scan.files, static_cast<int>(level), static_cast<unsigned>(jobs), progress,
                       files, error)) {
         records.reserve(total);
-        packed.largestFrame = 0;
+        PayloadTotals& totals = packed.totals;
+        totals = {total};
         for (std::size_t i = 0; i < total; ++i) {
-            packed.largestFrame =
-                std::max<std::uint64_t>(packed.largestFrame, files[i].frame.size());
+            totals.contentBytes += scan.files[i].size;
+            totals.compressedBytes += files[i].frame.size();
+            totals.largestContent = std::max(totals.largestContent, scan.files[i].size);
+            totals.largestCompressed =
+                std::max<std::uint64_t>(totals.largestCompressed, files[i].frame.size());
             records.push_back({scan.files[i].folder, scan.files[i].name, std::move(files[i])});
         }
         if (BuildPayload(std::move(records), packed.payload, error)) {
@@ -72,23 +86,9 @@ int PackFolder(std::string_view command, const std::filesystem::path& dir, long 
     return NothingWritten(command, error, PackExit::Usage, err);
 }
 
-PayloadTotals PackTotals(const PackedFolder& packed) {
-    std::uint64_t content = 0;
-    std::uint64_t largest = 0;
-    for (const auto& file : packed.scan.files) {
-        content += file.size;
-        largest = std::max<std::uint64_t>(largest, file.size);
-    }
-    return {packed.scan.files.size(), content, packed.payload.blob.size(), largest,
-            packed.largestFrame};
-}
-
 void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
-                      double seconds, std::ostream& err) {
-    std::uint64_t bytesIn = 0;
-    for (const auto& file : packed.scan.files) {
-        bytesIn += file.size;
-    }
+                      std::chrono::steady_clock::time_point started, std::ostream& err) {
+    const std::uint64_t bytesIn = packed.totals.contentBytes;
     const PayloadBytes& payload = packed.payload;
     const std::uint64_t bytesOut = payload.manifest.size() + payload.blob.size();
     char summary[256];
@@ -96,10 +96,10 @@ void PrintPackSummary(std::string_view command, const PackedFolder& packed, long
         summary, sizeof summary,
         "%zu files, %llu bytes in (%s), %llu bytes out (manifest %zu, blob %zu; %s), "
         "ratio %.3f, level %ld, %ld jobs, %.2f s",
-        packed.scan.files.size(), static_cast<unsigned long long>(bytesIn),
-        Megabytes(bytesIn).c_str(), static_cast<unsigned long long>(bytesOut),
-        payload.manifest.size(), payload.blob.size(), Megabytes(bytesOut).c_str(),
+        packed.totals.files, static_cast<unsigned long long>(bytesIn), Megabytes(bytesIn).c_str(),
+        static_cast<unsigned long long>(bytesOut), payload.manifest.size(), payload.blob.size(),
+        Megabytes(bytesOut).c_str(),
         bytesOut == 0 ? 0.0 : static_cast<double>(bytesIn) / static_cast<double>(bytesOut), level,
-        jobs, seconds);
+        jobs, SecondsSince(started));
     err << "nimbrel-pack " << command << ": " << summary << "\n";
 }

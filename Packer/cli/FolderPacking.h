@@ -1,14 +1,16 @@
 // Scanning and packing a folder into the two payload resources, as pack and embed do it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string_view>
 
-#include "Packer/cli/PayloadChecks.h"
+#include "Packer/cli/CommandLine.h"
 #include "Packer/payload/FolderScan.h"
 #include "Packer/payload/PayloadBuilder.h"
+#include "Packer/payload/StartMemory.h"
 
 // The zstd level pack and embed use unless told otherwise. Measured on a 20 MB, 40-file folder
 // (60% text, 40% random) on two cores: level 9 gives 11.86 MB in 0.24 s, level 19 11.73 MB in
@@ -16,10 +18,14 @@
 // release build can afford.
 inline constexpr long DefaultPackLevel = 19;
 
+// Reads --level and --jobs, each a whole number in its range; jobs defaults to the hardware
+// threads. Returns false with error otherwise.
+bool ParsePackSettings(const CommandLine& line, long& level, long& jobs, std::string& error);
+
 struct PackedFolder {
     FolderScan scan;
     PayloadBytes payload;
-    std::uint64_t largestFrame = 0;  // the largest compressed file
+    PayloadTotals totals;
 };
 
 // Scans and packs dir as pack does, with its warnings, refusals and progress lines on err under
@@ -28,9 +34,6 @@ struct PackedFolder {
 int PackFolder(std::string_view command, const std::filesystem::path& dir, long level, long jobs,
                PackedFolder& packed, std::ostream& err);
 
-// Gives the totals of a packed folder: files, content and compressed bytes, largest frame.
-PayloadTotals PackTotals(const PackedFolder& packed);
-
-// Prints the totals line of a finished pack under the name of command.
+// Prints the totals line of a pack started at started under the name of command.
 void PrintPackSummary(std::string_view command, const PackedFolder& packed, long level, long jobs,
-                      double seconds, std::ostream& err);
+                      std::chrono::steady_clock::time_point started, std::ostream& err);

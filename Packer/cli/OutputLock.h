@@ -10,17 +10,18 @@
 #include <string>
 #include <vector>
 
-// Move-only; destroyed, it releases what it holds.
+// Destroyed, it releases what it holds; it is neither copied nor moved.
 struct OutputLock {
     std::vector<std::intptr_t> held;  // folder descriptors, or mutex handles
 
     OutputLock() = default;
-    OutputLock(OutputLock&& other) noexcept;
-    OutputLock& operator=(OutputLock&& other) noexcept;
+    OutputLock(const OutputLock&) = delete;
+    OutputLock& operator=(const OutputLock&) = delete;
     ~OutputLock();
 };
 
-// Takes the lock of the folder of every target, waiting while another run holds one. Returns
-// false with error naming the folder when it cannot be opened or locked.
+// Takes into lock, which holds nothing yet, the lock of the folder of every target, waiting while
+// another run holds one. Returns false with error naming the folder when it cannot be opened or
+// locked; what was taken is released with lock.
 bool LockOutputFolders(const std::vector<std::filesystem::path>& targets, OutputLock& lock,
                        std::string& error);

@@ -13,34 +13,14 @@
 #include "Launcher/base/Utf16.h"
 #include "Packer/cli/OutputLock.h"
 
-namespace {
-
-void Release(OutputLock& lock) {
-    for (const std::intptr_t descriptor : lock.held) {
+OutputLock::~OutputLock() {
+    for (const std::intptr_t descriptor : held) {
         close(static_cast<int>(descriptor));
     }
-    lock.held.clear();
-}
-
-}  // namespace
-
-OutputLock::OutputLock(OutputLock&& other) noexcept : held(std::exchange(other.held, {})) {}
-
-OutputLock& OutputLock::operator=(OutputLock&& other) noexcept {
-    if (this != &other) {
-        Release(*this);
-        held = std::exchange(other.held, {});
-    }
-    return *this;
-}
-
-OutputLock::~OutputLock() {
-    Release(*this);
 }
 
 bool LockOutputFolders(const std::vector<std::filesystem::path>& targets, OutputLock& lock,
                        std::string& error) {
-    lock = OutputLock{};
     std::set<std::pair<dev_t, ino_t>> locked;
     for (const auto& target : targets) {
         const std::filesystem::path folder =

@@ -5,21 +5,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <utility>
 
 #include "Launcher/base/Utf16.h"
 #include "Packer/cli/OutputLock.h"
 
 namespace {
-
-void Release(OutputLock& lock) {
-    for (const std::intptr_t value : lock.held) {
-        const auto mutex = reinterpret_cast<HANDLE>(value);
-        ReleaseMutex(mutex);
-        CloseHandle(mutex);
-    }
-    lock.held.clear();
-}
 
 // Gives the mutex name of folder, or an empty name when the folder cannot be opened.
 std::wstring MutexNameOf(const std::filesystem::path& folder) {
@@ -44,23 +34,16 @@ std::wstring MutexNameOf(const std::filesystem::path& folder) {
 
 }  // namespace
 
-OutputLock::OutputLock(OutputLock&& other) noexcept : held(std::exchange(other.held, {})) {}
-
-OutputLock& OutputLock::operator=(OutputLock&& other) noexcept {
-    if (this != &other) {
-        Release(*this);
-        held = std::exchange(other.held, {});
-    }
-    return *this;
-}
-
 OutputLock::~OutputLock() {
-    Release(*this);
+    for (const std::intptr_t value : held) {
+        const auto mutex = reinterpret_cast<HANDLE>(value);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    }
 }
 
 bool LockOutputFolders(const std::vector<std::filesystem::path>& targets, OutputLock& lock,
                        std::string& error) {
-    lock = OutputLock{};
     for (const auto& target : targets) {
         const std::filesystem::path folder =
             target.has_parent_path() ? target.parent_path() : std::filesystem::path(L".");

@@ -56,15 +56,12 @@ void NoteRecords(const std::string& prefix, const PendingEntries& entries, std::
 
 // Decompresses, in manifest order, the record a start files for each path: the first with it.
 // Every record parsed already, so the walk reads them all. Prints the first that fails and
-// returns false; otherwise sets totals.
+// returns false; sets totals as far as it went.
 bool EveryEntryDecompresses(const std::string& prefix, const PayloadViews& views,
                             const PendingEntries& entries, PayloadTotals& totals,
                             std::ostream& err) {
     std::size_t records = 0;
-    std::uint64_t contentBytes = 0;
-    std::uint64_t compressedBytes = 0;
-    std::uint64_t largestContent = 0;
-    std::uint64_t largestCompressed = 0;
+    totals = {entries.size()};
     bool decompressed = true;
     ReadManifestRecords(views, [&](PayloadEntry& record) {
         ++records;
@@ -81,18 +78,18 @@ bool EveryEntryDecompresses(const std::string& prefix, const PayloadViews& views
             decompressed = false;
             return false;
         }
-        contentBytes += static_cast<std::uint64_t>(record.contentSize);
-        compressedBytes += static_cast<std::uint64_t>(record.compressedSize);
-        largestContent = std::max(largestContent, static_cast<std::uint64_t>(record.contentSize));
-        largestCompressed =
-            std::max(largestCompressed, static_cast<std::uint64_t>(record.compressedSize));
+        const auto content = static_cast<std::uint64_t>(record.contentSize);
+        const auto compressed = static_cast<std::uint64_t>(record.compressedSize);
+        totals.contentBytes += content;
+        totals.compressedBytes += compressed;
+        totals.largestContent = std::max(totals.largestContent, content);
+        totals.largestCompressed = std::max(totals.largestCompressed, compressed);
         return true;
     });
     if (decompressed && records > entries.size()) {
         err << prefix << "warning: " << records - entries.size()
             << " records repeat the path of an earlier record; a start uses the first only\n";
     }
-    totals = {entries.size(), contentBytes, compressedBytes, largestContent, largestCompressed};
     return decompressed;
 }
 
@@ -117,15 +114,10 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
 
 bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,
                           const PayloadTotals& totals, bool largeAddressAware, std::ostream& err) {
-    const std::string problem =
-        StartMemoryProblem(StartMemoryOf(imageBytes, totals), largeAddressAware);
+    const std::string problem = StartMemoryProblem(imageBytes, totals, largeAddressAware);
     if (!problem.empty()) {
         err << "nimbrel-pack " << command << ": warning: " << problem
             << "; embed refuses this payload\n";
     }
     return problem.empty();
-}
-
-StartMemory StartMemoryOf(std::uint64_t imageBytes, const PayloadTotals& totals) {
-    return {imageBytes, totals.contentBytes, totals.largestContent, totals.largestCompressed};
 }

@@ -10,24 +10,12 @@
 #include "Launcher/payload/ByteView.h"
 #include "Packer/payload/StartMemory.h"
 
-struct PayloadTotals {
-    std::size_t files = 0;
-    std::uint64_t contentBytes = 0;
-    std::uint64_t compressedBytes = 0;
-    std::uint64_t largestContent = 0;
-    std::uint64_t largestCompressed = 0;
-};
-
 // Checks views as a start would (both checksums, the count, every record, every entry
 // decompressed) and rejects record paths a start refuses and paths that differ only in letter
 // case. Prints the first failure and any warning on err under the name of command. Returns
 // PackExit::Ok with totals set, or PackExit::Rejected.
 int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTotals& totals,
                  std::ostream& err);
-
-// Gives what a start of a launcher whose image takes imageBytes, carrying a payload of totals,
-// holds at once.
-StartMemory StartMemoryOf(std::uint64_t imageBytes, const PayloadTotals& totals);
 
 // Prints a warning on err under the name of command when a first start of a 32-bit launcher
 // whose image takes imageBytes, carrying a payload of totals, needs more than the budget of a

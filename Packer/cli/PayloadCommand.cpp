@@ -8,6 +8,11 @@
 #include "Packer/cli/CodeText.h"
 #include "Packer/cli/ExitCodes.h"
 
+namespace {
+
+// Gives the payload source of a command: the first positional argument as a launcher exe, or
+// --manifest with --blob; used tells how many positional arguments it took. Returns false with
+// error when neither or both forms are given.
 bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
                            std::string& error) {
     const auto manifest = line.options.find("--manifest");
@@ -31,6 +36,8 @@ bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::
     used = 1;
     return true;
 }
+
+}  // namespace
 
 int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCode,
                        LoadedPayload& payload, std::size_t& used, std::ostream& err) {
@@ -70,14 +77,9 @@ std::optional<int> OpenPayloadCommand(const char* command, std::string_view help
                                       std::size_t extraArguments, bool nameCode, CommandLine& line,
                                       LoadedPayload& payload, std::ostream& out,
                                       std::ostream& err) {
-    std::string error;
-    if (!ParseCommandLine(args, {"--manifest", "--blob"}, line, error)) {
-        err << "nimbrel-pack " << command << ": " << error << "\n\n" << help;
-        return PackExit::Usage;
-    }
-    if (line.help) {
-        out << help;
-        return PackExit::Ok;
+    if (const auto done =
+            OpenCommandLine(command, help, args, {"--manifest", "--blob"}, {}, line, out, err)) {
+        return done;
     }
     std::size_t used = 0;
     if (const int code = LoadCommandPayload(command, line, nameCode, payload, used, err);
@@ -85,8 +87,7 @@ std::optional<int> OpenPayloadCommand(const char* command, std::string_view help
         return code;
     }
     if (line.positional.size() != used + extraArguments) {
-        err << "nimbrel-pack " << command << ": wrong number of arguments\n\n" << help;
-        return PackExit::Usage;
+        return UsageError(command, "wrong number of arguments", help, err);
     }
     return std::nullopt;
 }

@@ -12,12 +12,6 @@
 #include "Packer/cli/CommandLine.h"
 #include "Packer/payload/PayloadInput.h"
 
-// Gives the payload source of a command: the first positional argument as a launcher exe, or
-// --manifest with --blob; used tells how many positional arguments it took. Returns false with
-// error when neither or both forms are given.
-bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::size_t& used,
-                           std::string& error);
-
 // Loads the payload of line and prints its warnings; reports a loader failure as the code a
 // launcher would show, with the name of the loader's code when nameCode is set. Returns
 // PackExit::Ok when views are ready, or the exit code to end with.

@@ -8,6 +8,10 @@ std::string Megabytes(std::uint64_t bytes) {
     return text;
 }
 
+double SecondsSince(std::chrono::steady_clock::time_point started) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
 int NothingWritten(std::string_view command, std::string_view error, int code, std::ostream& err) {
     if (!error.empty()) {
         err << "nimbrel-pack " << command << ": " << error << "\n";

@@ -1,6 +1,7 @@
 // Texts every command prints the same way.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -8,6 +9,9 @@
 
 // Gives bytes in megabytes with two decimals ("12.34 MB").
 std::string Megabytes(std::uint64_t bytes);
+
+// Gives the seconds since started, for the timings commands print.
+double SecondsSince(std::chrono::steady_clock::time_point started);
 
 // Prints error (when there is one) and then that nothing was written, each on a line of its own
 // under the name of command, and gives code back.

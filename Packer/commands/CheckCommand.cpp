@@ -48,18 +48,14 @@ constexpr const char* CheckHelp =
 // or not. Says so and returns PackExit::Ok; any other file is refused.
 int CheckNoPayload(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
+    if (const auto done = OpenCommandLine("check", CheckHelp, args, {}, {"--expect-no-payload"},
+                                          line, out, err)) {
+        return *done;
+    }
+    if (line.positional.size() != 1) {
+        return UsageError("check", "--expect-no-payload takes one launcher EXE", CheckHelp, err);
+    }
     std::string error;
-    if (!ParseCommandLine(args, {}, {"--expect-no-payload"}, line, error) ||
-        (!line.help && line.positional.size() != 1)) {
-        err << "nimbrel-pack check: "
-            << (error.empty() ? "--expect-no-payload takes one launcher EXE" : error) << "\n\n"
-            << CheckHelp;
-        return PackExit::Usage;
-    }
-    if (line.help) {
-        out << CheckHelp;
-        return PackExit::Ok;
-    }
     const std::filesystem::path exe = PathFromUtf8(line.positional[0]);
     LoadedPayload payload;
     if (!LoadPayload({exe, {}, {}}, payload, error)) {

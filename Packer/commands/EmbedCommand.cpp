@@ -4,8 +4,6 @@
 // appears whole under its name or not at all, and the launcher read is never written.
 #include "Packer/commands/EmbedCommand.h"
 
-#include <zstd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -84,9 +82,8 @@ struct EmbedOptions {
     bool stripSignature = false;
 };
 
-int Usage(const std::string& error, std::ostream& err) {
-    err << "nimbrel-pack embed: " << error << "\n\n" << EmbedHelp;
-    return PackExit::Usage;
+int Usage(std::string_view error, std::ostream& err) {
+    return UsageError("embed", error, EmbedHelp, err);
 }
 
 bool ParseVersionOption(const CommandLine& line, const char* name,
@@ -106,16 +103,12 @@ bool ParseVersionOption(const CommandLine& line, const char* name,
 // Reads args into options. Returns nothing when the embed goes on, or the exit code to end with.
 std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, CommandLine& line,
                                      EmbedOptions& options, std::ostream& out, std::ostream& err) {
-    std::string error;
-    if (!ParseCommandLine(args,
-                          {"-o", "--output", "--manifest", "--blob", "--level", "--jobs",
-                           "--file-version", "--product-version", "--icon"},
-                          {"--strip-signature"}, line, error)) {
-        return Usage(error, err);
-    }
-    if (line.help) {
-        out << EmbedHelp;
-        return PackExit::Ok;
+    if (const auto done =
+            OpenCommandLine("embed", EmbedHelp, args,
+                            {"-o", "--output", "--manifest", "--blob", "--level", "--jobs",
+                             "--file-version", "--product-version", "--icon"},
+                            {"--strip-signature"}, line, out, err)) {
+        return done;
     }
     const bool files = line.options.count("--manifest") || line.options.count("--blob");
     const auto output =
@@ -128,9 +121,8 @@ std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, Comma
     if (files && (line.options.count("--level") || line.options.count("--jobs"))) {
         return Usage("--level and --jobs apply to packing a DIR only", err);
     }
-    options.jobs = DefaultJobs();
-    if (!ParseNumberOption(line, "--level", 1, ZSTD_maxCLevel(), options.level, error) ||
-        !ParseNumberOption(line, "--jobs", 1, 256, options.jobs, error) ||
+    std::string error;
+    if (!ParsePackSettings(line, options.level, options.jobs, error) ||
         !ParseVersionOption(line, "--file-version", options.fileVersion, error) ||
         !ParseVersionOption(line, "--product-version", options.productVersion, error)) {
         return Usage(error, err);
@@ -170,9 +162,7 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
             code != PackExit::Ok) {
             return code;
         }
-        PrintPackSummary(
-            "embed", packed, options.level, options.jobs,
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), err);
+        PrintPackSummary("embed", packed, options.level, options.jobs, started, err);
         payload = std::move(packed.payload);
     } else {
         LoadedPayload loaded;
@@ -258,7 +248,7 @@ std::string StartMemoryProblemOf(const LauncherTemplate& launcher, const ByteRun
     if (launcher.image.pe32Plus || !ReadPeHeaders(output.runs.front(), written, ignored)) {
         return {};
     }
-    return StartMemoryProblem(StartMemoryOf(written.sizeOfImage, totals),
+    return StartMemoryProblem(written.sizeOfImage, totals,
                               (launcher.image.fileCharacteristics & PeLargeAddressAware) != 0);
 }
 
@@ -305,10 +295,8 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
         code != PackExit::Ok) {
         return code;
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char timing[32];
-    std::snprintf(timing, sizeof timing, "%.2f s", seconds);
+    std::snprintf(timing, sizeof timing, "%.2f s", SecondsSince(started));
     out << "embed: " << PathToUtf8(options.output) << ": " << outputSize << " bytes ("
         << Megabytes(outputSize) << ", launcher " << launcherFile.size() << "), payload of "
         << totals.files << " files, " << totals.contentBytes << " bytes (" << totals.compressedBytes

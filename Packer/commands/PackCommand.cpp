@@ -2,8 +2,6 @@
 // packed; the outputs appear whole or not at all.
 #include "Packer/commands/PackCommand.h"
 
-#include <zstd.h>
-
 #include <chrono>
 
 #include "Launcher/base/ResourceIds.h"
@@ -14,6 +12,7 @@
 #include "Packer/cli/ExitCodes.h"
 #include "Packer/cli/Files.h"
 #include "Packer/cli/FolderPacking.h"
+#include "Packer/cli/PayloadChecks.h"
 #include "Packer/cli/Texts.h"
 
 namespace {
@@ -64,23 +63,17 @@ struct PackOptions {
 std::optional<int> ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
                                     std::ostream& out, std::ostream& err) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {"--manifest", "--blob", "--level", "--jobs"}, line, error)) {
-        err << "nimbrel-pack pack: " << error << "\n\n" << PackHelp;
-        return PackExit::Usage;
+    if (const auto done =
+            OpenCommandLine("pack", PackHelp, args, {"--manifest", "--blob", "--level", "--jobs"},
+                            {}, line, out, err)) {
+        return done;
     }
-    if (line.help) {
-        out << PackHelp;
-        return PackExit::Ok;
-    }
-    options.jobs = DefaultJobs();
     if (line.positional.size() != 1 || !line.options.count("--manifest") ||
         !line.options.count("--blob")) {
-        err << "nimbrel-pack pack: needs one DIR, --manifest FILE and --blob FILE\n\n" << PackHelp;
-        return PackExit::Usage;
+        return UsageError("pack", "needs one DIR, --manifest FILE and --blob FILE", PackHelp, err);
     }
-    if (!ParseNumberOption(line, "--level", 1, ZSTD_maxCLevel(), options.level, error) ||
-        !ParseNumberOption(line, "--jobs", 1, 256, options.jobs, error)) {
+    std::string error;
+    if (!ParsePackSettings(line, options.level, options.jobs, error)) {
         err << "nimbrel-pack pack: " << error << "\n";
         return PackExit::Usage;
     }
@@ -121,11 +114,9 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             lock, error)) {
         return NothingWritten("pack", error, PackExit::Usage, err);
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    PrintPackSummary("pack", packed, options.level, options.jobs, seconds, err);
+    PrintPackSummary("pack", packed, options.level, options.jobs, started, err);
     WarnAboutStartMemory("pack",
                          packed.payload.manifest.size() + std::uint64_t{packed.payload.blob.size()},
-                         PackTotals(packed), true, err);
+                         packed.totals, true, err);
     return PackExit::Ok;
 }

@@ -6,18 +6,13 @@
 
 #include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/PayloadFormat.h"
+#include "Packer/pe/ByteFields.h"
 
 namespace {
 
 void PutWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-}
-
-void SetWord(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
     }
 }
 
@@ -70,9 +65,8 @@ bool BuildPayload(std::vector<PayloadRecord> records, PayloadBytes& out, std::st
         record.packed.frame = std::vector<std::uint8_t>();
     }
     for (std::vector<std::uint8_t>* resource : {&out.manifest, &out.blob}) {
-        SetWord(
-            *resource, 0,
-            Crc32c(0, resource->data() + ChecksumWordSize, resource->size() - ChecksumWordSize));
+        PutU32(*resource, 0,
+               Crc32c(0, resource->data() + ChecksumWordSize, resource->size() - ChecksumWordSize));
     }
     return true;
 }

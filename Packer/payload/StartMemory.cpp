@@ -13,19 +13,8 @@ std::string Megabytes(std::uint64_t bytes) {
     return text;
 }
 
-}  // namespace
-
-std::uint64_t StartMemoryNeeded(const StartMemory& memory) {
-    return memory.image + memory.content + memory.largestCompressed + StartMemoryMargin;
-}
-
-std::uint64_t StartMemoryBudget(bool largeAddressAware) {
-    return largeAddressAware ? LargeAddressBudget : SmallAddressBudget;
-}
-
-bool LargestBlocksFit(const StartMemory& memory) {
-    std::array<std::uint64_t, 3> blocks = {memory.image, memory.largestCompressed,
-                                           memory.largestContent};
+// Tells whether the three largest blocks a start holds all find room in the free blocks.
+bool LargestBlocksFit(std::array<std::uint64_t, 3> blocks) {
     std::sort(blocks.begin(), blocks.end(), std::greater<>());
     std::array<std::uint64_t, 3> free = LargeAddressBlocks;
     for (const std::uint64_t block : blocks) {
@@ -43,19 +32,25 @@ bool LargestBlocksFit(const StartMemory& memory) {
     return true;
 }
 
-std::string StartMemoryProblem(const StartMemory& memory, bool largeAddressAware) {
-    const std::uint64_t budget = StartMemoryBudget(largeAddressAware);
-    if (StartMemoryNeeded(memory) > budget) {
-        return "a first start needs " + Megabytes(StartMemoryNeeded(memory)) +
-               " of address space (image " + Megabytes(memory.image) + ", files " +
-               Megabytes(memory.content) + ", largest compressed file " +
-               Megabytes(memory.largestCompressed) + ", margin " + Megabytes(StartMemoryMargin) +
-               "), more than the " + Megabytes(budget) + " a 32-bit launcher has";
+}  // namespace
+
+std::string StartMemoryProblem(std::uint64_t imageBytes, const PayloadTotals& payload,
+                               bool largeAddressAware) {
+    const std::uint64_t budget = largeAddressAware ? LargeAddressBudget : SmallAddressBudget;
+    const std::uint64_t needed =
+        imageBytes + payload.contentBytes + payload.largestCompressed + StartMemoryMargin;
+    if (needed > budget) {
+        return "a first start needs " + Megabytes(needed) + " of address space (image " +
+               Megabytes(imageBytes) + ", files " + Megabytes(payload.contentBytes) +
+               ", largest compressed file " + Megabytes(payload.largestCompressed) + ", margin " +
+               Megabytes(StartMemoryMargin) + "), more than the " + Megabytes(budget) +
+               " a 32-bit launcher has";
     }
-    if (largeAddressAware && !LargestBlocksFit(memory)) {
+    if (largeAddressAware &&
+        !LargestBlocksFit({imageBytes, payload.largestCompressed, payload.largestContent})) {
         return "a first start needs three blocks of addresses at once (image " +
-               Megabytes(memory.image) + ", largest file " + Megabytes(memory.largestContent) +
-               " and its compressed copy " + Megabytes(memory.largestCompressed) +
+               Megabytes(imageBytes) + ", largest file " + Megabytes(payload.largestContent) +
+               " and its compressed copy " + Megabytes(payload.largestCompressed) +
                "), which do not fit the free blocks of " + Megabytes(LargeAddressBlocks[0]) + ", " +
                Megabytes(LargeAddressBlocks[1]) + " and " + Megabytes(LargeAddressBlocks[2]) +
                " a 32-bit launcher has; split the largest file";

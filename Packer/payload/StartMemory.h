@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,23 +27,19 @@ inline constexpr std::uint64_t LargeAddressBudget = 3'600'000'000;
 inline constexpr std::array<std::uint64_t, 3> LargeAddressBlocks = {1'900'000'000, 1'000'000'000,
                                                                     550'000'000};
 
-struct StartMemory {
-    std::uint64_t image = 0;              // the launcher's image, payload included
-    std::uint64_t content = 0;            // every file a start writes, decompressed
+// What a payload holds, as check finds it and pack makes it.
+struct PayloadTotals {
+    std::size_t files = 0;
+    std::uint64_t contentBytes = 0;  // every file a start writes, decompressed
+    std::uint64_t compressedBytes = 0;
     std::uint64_t largestContent = 0;     // the largest of them
     std::uint64_t largestCompressed = 0;  // the largest of their compressed ranges
 };
 
-// Gives what a start needs: image + content + largestCompressed + the margin.
-std::uint64_t StartMemoryNeeded(const StartMemory& memory);
-
-// Gives the budget of a 32-bit launcher with or without the large-address-aware flag.
-std::uint64_t StartMemoryBudget(bool largeAddressAware);
-
-// Tells whether the image, the largest compressed copy and the largest decoded file, placed
-// largest first each into the smallest free block that holds it, all find room.
-bool LargestBlocksFit(const StartMemory& memory);
-
-// Gives nothing when a start of a 32-bit launcher with or without the large-address-aware flag
-// fits its address space; otherwise says why, naming what it needs and what the launcher has.
-std::string StartMemoryProblem(const StartMemory& memory, bool largeAddressAware);
+// Gives nothing when a first start of a 32-bit launcher whose image (payload included) takes
+// imageBytes, with or without the large-address-aware flag, fits its address space: image,
+// content, largest compressed copy and the margin within the budget, and, with the flag, the
+// image, the largest compressed copy and the largest decoded file each in a free block, largest
+// first into the smallest that holds it. Otherwise says why, naming what it needs and has.
+std::string StartMemoryProblem(std::uint64_t imageBytes, const PayloadTotals& payload,
+                               bool largeAddressAware);
