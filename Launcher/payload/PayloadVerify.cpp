@@ -9,15 +9,10 @@
 #include "Launcher/payload/ManifestRecords.h"
 #include "Launcher/payload/PayloadFormat.h"
 
-namespace {
-
-// Gives the checksum of everything after the checksum word of a view that holds one.
 std::uint32_t ChecksumAfterHeader(const ByteView& view) {
     constexpr std::int32_t word = PayloadFormat::ChecksumWordSize;
     return Crc32c(0, view.data + word, static_cast<std::size_t>(view.size - word));
 }
-
-}  // namespace
 
 std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views,
                                                 PendingEntries& entries) {

@@ -3,6 +3,7 @@
 // launch and by nimbrel-pack's check, so both report the same code for the same fault.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "Launcher/payload/ByteView.h"
@@ -14,3 +15,6 @@
 // then holds the records parsed before it. A manifest shorter than 8 bytes or a blob shorter
 // than 4 is rejected before any header field is read, as stage 1 with the loader's code 4 or 14.
 std::optional<StageError> VerifyAndParsePayload(const PayloadViews& views, PendingEntries& entries);
+
+// Gives the checksum of everything after the checksum word of a view that holds one.
+std::uint32_t ChecksumAfterHeader(const ByteView& view);

@@ -21,15 +21,9 @@ bool ReportScan(std::string_view command, const FolderScan& scan, std::ostream& 
     for (const auto& warning : scan.warnings) {
         err << "nimbrel-pack " << command << ": warning: " << warning << "\n";
     }
+    const std::string prefix = "nimbrel-pack " + std::string(command) + ": ";
     for (const auto& file : scan.files) {
-        if (const std::string warning = RecordWarning(file.relativePath); !warning.empty()) {
-            err << "nimbrel-pack " << command << ": warning: " << PathToUtf8(file.path) << ": "
-                << warning << "\n";
-        }
-        if (const std::string_view note = RecordNote(file.name); !note.empty()) {
-            err << "nimbrel-pack " << command << ": note: " << PathToUtf8(file.path) << ": " << note
-                << "\n";
-        }
+        PrintRecordRemarks(prefix, PathToUtf8(file.path), file.relativePath, file.name, err);
     }
     if (scan.problems.empty()) {
         return true;

@@ -44,13 +44,8 @@ bool RecordPathsPass(const std::string& prefix, const PayloadViews& views, std::
 void NoteRecords(const std::string& prefix, const PendingEntries& entries, std::ostream& err) {
     for (const PayloadEntry* entry : InIndexOrder(entries)) {
         const std::string shown = "record " + std::to_string(entry->index) + " (" +
-                                  PrintableUtf8(entry->relativePath) + "): ";
-        if (const std::string warning = RecordWarning(entry->relativePath); !warning.empty()) {
-            err << prefix << "warning: " << shown << warning << "\n";
-        }
-        if (const std::string_view note = RecordNote(entry->name); !note.empty()) {
-            err << prefix << "note: " << shown << note << "\n";
-        }
+                                  PrintableUtf8(entry->relativePath) + ")";
+        PrintRecordRemarks(prefix, shown, entry->relativePath, entry->name, err);
     }
 }
 

@@ -8,11 +8,11 @@
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/Utf16.h"
-#include "Launcher/payload/Crc32c.h"
 #include "Launcher/payload/LittleEndian.h"
 #include "Launcher/payload/ManifestRecords.h"
 #include "Launcher/payload/PayloadCodes.h"
 #include "Launcher/payload/PayloadFormat.h"
+#include "Launcher/payload/PayloadVerify.h"
 #include "Packer/cli/CodeText.h"
 #include "Packer/cli/ExitCodes.h"
 #include "Packer/cli/PayloadCommand.h"
@@ -34,9 +34,7 @@ constexpr const char* ListHelp =
     "unreadable file.\n";
 
 void WarnOnChecksum(const char* what, const ByteView& view, std::ostream& err) {
-    constexpr std::int32_t word = PayloadFormat::ChecksumWordSize;
-    const std::uint32_t computed =
-        Crc32c(0, view.data + word, static_cast<std::size_t>(view.size - word));
+    const std::uint32_t computed = ChecksumAfterHeader(view);
     const std::uint32_t stored = ReadUint32Le(view.data);
     if (computed != stored) {
         err << "nimbrel-pack list: warning: the " << what << " checksum is " << Hex32(computed)

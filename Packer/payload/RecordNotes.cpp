@@ -3,16 +3,15 @@
 
 #include "Launcher/base/NameCase.h"
 
-std::string_view RecordNote(std::wstring_view name) {
-    return IsSparedName(name) ? "a default, written only where the user has none" : "";
-}
-
-std::string RecordWarning(std::wstring_view relativePath) {
-    if (relativePath.size() <= LongRelativePath) {
-        return {};
+void PrintRecordRemarks(std::string_view prefix, std::string_view shown,
+                        std::wstring_view relativePath, std::wstring_view name, std::ostream& err) {
+    if (relativePath.size() > LongRelativePath) {
+        err << prefix << "warning: " << shown << ": the path is " << relativePath.size()
+            << " UTF-16 code units long; below a per-user folder such as "
+               "C:\\Users\\<name>\\AppData\\Local\\Nimbrel it can pass the 260 characters "
+               "that Windows allows the launcher, and a start then fails to write it\n";
     }
-    return "the path is " + std::to_string(relativePath.size()) +
-           " UTF-16 code units long; below a per-user folder such as "
-           "C:\\Users\\<name>\\AppData\\Local\\Nimbrel it can pass the 260 characters that "
-           "Windows allows the launcher, and a start then fails to write it";
+    if (IsSparedName(name)) {
+        err << prefix << "note: " << shown << ": a default, written only where the user has none\n";
+    }
 }

@@ -4,14 +4,13 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <ostream>
 #include <string_view>
 
 // Relative paths longer than this many UTF-16 code units draw a warning.
 inline constexpr std::size_t LongRelativePath = 200;
 
-// Gives the informational line for a record named name, or an empty text when it needs none.
-std::string_view RecordNote(std::wstring_view name);
-
-// Gives the warning for a record at relativePath, or an empty text when it needs none.
-std::string RecordWarning(std::wstring_view relativePath);
+// Prints on err the warning and the note, if any, that a record at relativePath named name draws,
+// shown as shown, each line beginning with prefix.
+void PrintRecordRemarks(std::string_view prefix, std::string_view shown,
+                        std::wstring_view relativePath, std::wstring_view name, std::ostream& err);
