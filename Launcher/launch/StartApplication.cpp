@@ -9,13 +9,9 @@
 
 #include "Launcher/report/FatalText.h"
 
-std::wstring QuotedCommandLine(const std::wstring& exe) {
-    return L"\"" + exe + L"\"";
-}
-
 std::optional<LaunchFailure> StartMainApplication(const std::wstring& exe) {
     // CreateProcessW may write into its command line, so it gets a buffer of its own.
-    const std::wstring quoted = QuotedCommandLine(exe);
+    const std::wstring quoted = L"\"" + exe + L"\"";
     std::vector<wchar_t> commandLine(quoted.begin(), quoted.end());
     commandLine.push_back(L'\0');
 

@@ -7,10 +7,6 @@
 
 #include "Launcher/report/LaunchFailure.h"
 
-// Gives the command line for exe: the path in double quotes, so that a path with spaces is one
-// program and one argument.
-std::wstring QuotedCommandLine(const std::wstring& exe);
-
 // Starts exe with no arguments, the launcher's environment and current directory, and no
 // inherited handles. Gives the start-application-failed failure when it cannot be started.
 std::optional<LaunchFailure> StartMainApplication(const std::wstring& exe);

@@ -43,10 +43,15 @@ std::wstring FillTemplate(std::wstring_view text, std::initializer_list<std::wst
     return result;
 }
 
+namespace {
+
+// Writes one detail of an error code: unsigned for the checksum stages, signed otherwise.
 std::wstring DetailText(const StageError& error, std::uint32_t detail) {
     return IsChecksumStage(error.stage) ? std::to_wstring(detail)
                                         : std::to_wstring(static_cast<std::int32_t>(detail));
 }
+
+}  // namespace
 
 std::wstring StageErrorText(const StageError& error) {
     return FillTemplate(L"{}.{}.{}", {std::to_wstring(error.stage), DetailText(error, error.first),

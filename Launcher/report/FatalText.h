@@ -23,8 +23,5 @@ std::wstring FillTemplate(std::wstring_view text, std::initializer_list<std::wst
 // unsigned, every other stage shows signed values.
 std::wstring ResourcesCorruptMessage(const StageError& error);
 
-// Writes one detail of an error code: unsigned for the checksum stages, signed otherwise.
-std::wstring DetailText(const StageError& error, std::uint32_t detail);
-
 // Gives the error code alone, "stage.first.second", laid out as in the message.
 std::wstring StageErrorText(const StageError& error);

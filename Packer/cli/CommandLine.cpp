@@ -6,6 +6,8 @@
 
 #include "Packer/cli/ExitCodes.h"
 
+namespace {
+
 bool ParseCommandLine(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& known,
                       const std::vector<std::string_view>& knownFlags, CommandLine& line,
@@ -56,6 +58,8 @@ bool ParseCommandLine(const std::vector<std::string>& args,
     }
     return true;
 }
+
+}  // namespace
 
 int UsageError(std::string_view command, std::string_view error, std::string_view help,
                std::ostream& err) {

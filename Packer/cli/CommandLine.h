@@ -18,21 +18,14 @@ struct CommandLine {
     bool help = false;
 };
 
-// Parses args against the options and the flags the command knows. Returns false with error for
-// an unknown option, an option or flag given twice or an option without its value. "--" ends the
-// options.
-bool ParseCommandLine(const std::vector<std::string>& args,
-                      const std::vector<std::string_view>& known,
-                      const std::vector<std::string_view>& knownFlags, CommandLine& line,
-                      std::string& error);
-
 // Prints error and then help on err under the name of command. Returns PackExit::Usage.
 int UsageError(std::string_view command, std::string_view error, std::string_view help,
                std::ostream& err);
 
-// Parses args for command as ParseCommandLine does, and prints help on out when it is asked for.
-// Returns nothing when the command goes on, or the exit code to end with after help or a bad
-// command line.
+// Parses args against the options and the flags the command knows, and prints help on out when
+// it is asked for. An unknown option, an option or flag given twice or an option without its
+// value is a bad command line; "--" ends the options. Returns nothing when the command goes on,
+// or the exit code to end with after help or a bad command line.
 std::optional<int> OpenCommandLine(std::string_view command, std::string_view help,
                                    const std::vector<std::string>& args,
                                    const std::vector<std::string_view>& known,

@@ -45,8 +45,8 @@ struct Walk {
             scan.problems.push_back(shown + ": the name is not valid UTF-8");
             return;
         }
-        if (const std::string reason = CheckPayloadName(*name); !reason.empty()) {
-            scan.problems.push_back(shown + ": " + reason);
+        if (const std::string_view reason = UnsafePathElementReason(*name); !reason.empty()) {
+            scan.problems.push_back(shown + ": the name " + std::string(reason));
             return;
         }
         // A link is what the launcher's listing calls one: on Windows libstdc++'s symlink_status
@@ -125,11 +125,6 @@ void JudgeRecordPaths(FolderScan& scan) {
 }
 
 }  // namespace
-
-std::string CheckPayloadName(std::wstring_view name) {
-    const std::string_view reason = UnsafePathElementReason(name);
-    return reason.empty() ? std::string() : "the name " + std::string(reason);
-}
 
 FolderScan ScanPackFolder(const std::filesystem::path& root) {
     Walk walk;

@@ -28,6 +28,3 @@ struct FolderScan {
 // that differ only in letter case, and a folder without files; warns about folders more than two
 // levels deep and about empty sub-folders (the payload has none).
 FolderScan ScanPackFolder(const std::filesystem::path& root);
-
-// Gives the reason a single name cannot be a payload file or folder name, or an empty text.
-std::string CheckPayloadName(std::wstring_view name);
