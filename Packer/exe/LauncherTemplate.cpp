@@ -25,10 +25,10 @@ bool IsLauncher(const PeImage& image, const ResourceViews& resources, std::strin
     if (!gui || block == resources.end() ||
         !ReadVersionBlock(block->second.bytes, version, ignored) ||
         VersionString(version, u"OriginalFilename") != LauncherFileName) {
-        error =
+        return Refuse(
+            error,
             "not a launcher built by this project (a Windows GUI program whose version block "
-            "names Nimbrel.Launcher.exe as its original file name)";
-        return false;
+            "names Nimbrel.Launcher.exe as its original file name)");
     }
     return true;
 }

@@ -1,12 +1,14 @@
-// Little-endian fields of PE files: a reader that never reads outside its bytes, and writers that
-// store into a buffer the caller has sized. Shared by the PE reader, the resource tree and the
-// section writer.
+// Little-endian fields of PE files: a reader that never reads outside its bytes, writers that
+// store into a buffer the caller has sized, and the readers' way of refusing input. Shared by the
+// PE reader, the resource tree and the section writer.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 struct ByteReader {
@@ -48,4 +50,10 @@ inline void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
 // Rounds value up to a multiple of alignment, a power of two.
 inline std::uint64_t AlignUp(std::uint64_t value, std::uint64_t alignment) {
     return (value + alignment - 1) & ~(alignment - 1);
+}
+
+// Sets error to why the input is refused and gives false, for `return Refuse(error, ...)`.
+inline bool Refuse(std::string& error, std::string why) {
+    error = std::move(why);
+    return false;
 }

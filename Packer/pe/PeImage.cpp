@@ -29,31 +29,31 @@ bool CheckSections(const ByteReader& file, PeImage& image, std::string& error) {
         const std::string name = "section " + std::to_string(i + 1) + " (" + section.name + ")";
         if (section.virtualAddress < nextAddress ||
             section.virtualAddress % image.sectionAlignment) {
-            error = name + " is out of address order or not aligned to the section alignment";
-            return false;
+            return Refuse(error, name +
+                                     " is out of address order or not aligned to the "
+                                     "section alignment");
         }
         nextAddress =
             section.virtualAddress + AlignUp(VirtualSpan(section), image.sectionAlignment);
         if (section.rawSize != 0) {
             if (section.rawOffset < nextRaw || section.rawOffset % image.fileAlignment ||
                 section.rawSize % image.fileAlignment) {
-                error = name + " overlaps the headers or the section before it in the file, or " +
-                        "is not aligned to the file alignment";
-                return false;
+                return Refuse(error, name +
+                                         " overlaps the headers or the section before it in "
+                                         "the file, or is not aligned to the file alignment");
             }
             if (!file.Has(section.rawOffset, section.rawSize)) {
-                error = "the file is cut short: " + name + " ends at byte " +
-                        std::to_string(std::uint64_t{section.rawOffset} + section.rawSize) +
-                        ", the file at byte " + std::to_string(file.bytes.size());
-                return false;
+                const std::uint64_t end = std::uint64_t{section.rawOffset} + section.rawSize;
+                return Refuse(error, "the file is cut short: " + name + " ends at byte " +
+                                         std::to_string(end) + ", the file at byte " +
+                                         std::to_string(file.bytes.size()));
             }
             nextRaw = std::uint64_t{section.rawOffset} + section.rawSize;
             image.sectionsEnd = nextRaw;
         }
     }
     if (nextAddress > image.sizeOfImage) {
-        error = "SizeOfImage is smaller than the sections it should hold";
-        return false;
+        return Refuse(error, "SizeOfImage is smaller than the sections it should hold");
     }
     return true;
 }
@@ -64,8 +64,7 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     namespace Field = PeLayout::Optional;
     const auto magic = file.U16(optional + Field::Magic);
     if (!magic || (*magic != Field::Pe32Magic && *magic != Field::Pe32PlusMagic)) {
-        error = "not a PE image (the optional header is neither PE32 nor PE32+)";
-        return false;
+        return Refuse(error, "not a PE image (the optional header is neither PE32 nor PE32+)");
     }
     image.pe32Plus = *magic == Field::Pe32PlusMagic;
     const std::uint32_t fixedSize =
@@ -73,15 +72,13 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     const std::uint64_t table = optional + optionalSize;
     if (optionalSize < fixedSize || !file.Has(optional, optionalSize) ||
         !file.Has(table, std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount)) {
-        error = "not a PE image (headers cut short)";
-        return false;
+        return Refuse(error, "not a PE image (headers cut short)");
     }
     const std::uint32_t directoryCount =
         *file.U32(optional + fixedSize - Field::DirectoryCountSize);
     if (directoryCount > PeLayout::DataDirectory::MaximumCount ||
         fixedSize + PeLayout::DataDirectory::EntrySize * directoryCount > optionalSize) {
-        error = "the optional header's data directories do not fit it";
-        return false;
+        return Refuse(error, "the optional header's data directories do not fit it");
     }
     const auto at = [optional](std::uint32_t field) {
         return static_cast<std::uint32_t>(optional + field);
@@ -131,8 +128,7 @@ bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::str
     if (!file.Has(0, PeLayout::DosHeaderSize) || bytes[0] != 'M' || bytes[1] != 'Z' || !peOffset ||
         !file.Has(*peOffset, PeLayout::SignatureSize + PeLayout::Coff::Size) ||
         file.U32(*peOffset) != PeLayout::PeSignature) {
-        error = "not a PE image (no MZ and PE signatures)";
-        return false;
+        return Refuse(error, "not a PE image (no MZ and PE signatures)");
     }
     const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
     image.machine = *file.U16(coff + PeLayout::Coff::Machine);
@@ -154,26 +150,26 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
     }
     const std::size_t sectionCount = image.sections.size();
     if (sectionCount == 0 || sectionCount > PeLayout::MaximumSections) {
-        error = "the image has " + std::to_string(sectionCount) + " sections";
-        return false;
+        return Refuse(error, "the image has " + std::to_string(sectionCount) + " sections");
     }
     if (!IsPowerOfTwo(image.fileAlignment) || !IsPowerOfTwo(image.sectionAlignment) ||
         image.fileAlignment > image.sectionAlignment ||
         image.fileAlignment > PeLayout::MaximumFileAlignment) {
-        error = "file alignment " + std::to_string(image.fileAlignment) +
-                " and section alignment " + std::to_string(image.sectionAlignment) +
-                " are not powers of two with the file's no larger than 64 KiB and the section's";
-        return false;
+        return Refuse(error, "file alignment " + std::to_string(image.fileAlignment) +
+                                 " and section alignment " +
+                                 std::to_string(image.sectionAlignment) +
+                                 " are not powers of two with the file's no larger than 64 KiB "
+                                 "and the section's");
     }
     if (image.sizeOfHeaders < image.offsets.sectionTable +
                                   std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount ||
         image.sizeOfHeaders > bytes.size()) {
-        error = "SizeOfHeaders does not cover the section table or passes the end of the file";
-        return false;
+        return Refuse(error,
+                      "SizeOfHeaders does not cover the section table or passes the end "
+                      "of the file");
     }
     if (image.symbolTable != 0) {
-        error = "the image carries a COFF symbol table (it was not stripped)";
-        return false;
+        return Refuse(error, "the image carries a COFF symbol table (it was not stripped)");
     }
     return CheckSections(ByteReader{bytes}, image, error);
 }

@@ -35,8 +35,7 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
     }
     const auto table = DirectoryBytes(file, image, PeDirectoryIndex::BaseRelocation);
     if (!table) {
-        error = "the base relocation table lies outside the image's sections";
-        return false;
+        return Refuse(error, "the base relocation table lies outside the image's sections");
     }
     const ByteReader blocks{*table};
     for (std::uint64_t at = 0; at < table->size();) {
@@ -44,8 +43,7 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
         const auto size = blocks.U32(at + Field::BlockSize);
         if (!page || !size || *size < Field::BlockHeader || *size % Field::EntrySize != 0 ||
             !blocks.Has(at, *size)) {
-            error = "the base relocation table does not parse";
-            return false;
+            return Refuse(error, "the base relocation table does not parse");
         }
         for (std::uint64_t entry = at + Field::BlockHeader; entry < at + *size;
              entry += Field::EntrySize) {
@@ -56,10 +54,9 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
             if (type != Field::Absolute && address + width > start) {
                 char text[16];
                 std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));
-                error = std::string("a base relocation at address ") + text +
-                        " points into the resource section or after it: something there is " +
-                        "referred to by address";
-                return false;
+                return Refuse(error, std::string("a base relocation at address ") + text +
+                                         " points into the resource section or after it: " +
+                                         "something there is referred to by address");
             }
         }
         at += *size;
@@ -77,8 +74,7 @@ bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
     }
     const auto table = DirectoryBytes(file, image, PeDirectoryIndex::Debug);
     if (!table || table->size() % Field::Size != 0) {
-        error = "the debug directory does not parse";
-        return false;
+        return Refuse(error, "the debug directory does not parse");
     }
     const ByteReader entries{*table};
     for (std::uint64_t at = 0; at < table->size(); at += Field::Size) {
@@ -87,8 +83,7 @@ bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
         const std::uint32_t pointer = *entries.U32(at + Field::DataOffset);
         if ((address != 0 && address + size > resources.virtualAddress) ||
             (pointer != 0 && pointer + size > resources.rawOffset)) {
-            error = "debug data lies in the resource section or after it";
-            return false;
+            return Refuse(error, "debug data lies in the resource section or after it");
         }
     }
     return true;
@@ -101,11 +96,10 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
     std::uint64_t end = image.sectionsEnd;
     if (certificate.size != 0 || certificate.rva != 0) {
         if (!stripSignature) {
-            error =
-                "the launcher is signed (it has a certificate table): embed into the unsigned "
-                "launcher and sign the output afterwards, or give --strip-signature to drop "
-                "the signature";
-            return false;
+            return Refuse(error,
+                          "the launcher is signed (it has a certificate table): embed "
+                          "into the unsigned launcher and sign the output afterwards, or "
+                          "give --strip-signature to drop the signature");
         }
         const std::uint64_t start = certificate.rva;
         const bool padding =
@@ -115,18 +109,17 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
                                            std::min<std::uint64_t>(start, file.size())),
                         [](std::uint8_t b) { return b == 0; });
         if (!padding || start + certificate.size != file.size()) {
-            error =
-                "the certificate table does not sit right after the last section at the end "
-                "of the file";
-            return false;
+            return Refuse(error,
+                          "the certificate table does not sit right after the last "
+                          "section at the end of the file");
         }
         end = file.size();
     }
     if (file.size() > end) {
-        error = std::to_string(file.size() - end) +
-                " bytes follow the last section (an overlay, such as data a bundler appended): "
-                "embed cannot tell what they are and would drop them";
-        return false;
+        return Refuse(error, std::to_string(file.size() - end) +
+                                 " bytes follow the last section (an overlay, such as data a "
+                                 "bundler appended): embed cannot tell what they are and would "
+                                 "drop them");
     }
     return true;
 }
@@ -138,8 +131,8 @@ bool FindResourceSection(const PeImage& image, std::size_t& index, std::string& 
     if (resourceTable.rva == 0 || !found ||
         image.sections[*found].virtualAddress != resourceTable.rva ||
         image.sections[*found].rawSize == 0) {
-        error = "the image has no resource section that starts with the resource directory";
-        return false;
+        return Refuse(error,
+                      "the image has no resource section that starts with the resource directory");
     }
     index = *found;
     return true;
@@ -153,21 +146,19 @@ bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& er
         relocations.size != 0 ? SectionOfRva(image, relocations.rva) : std::nullopt;
     for (std::size_t i = index; i < image.sections.size(); ++i) {
         if (image.sections[i].characteristics & PeLayout::SectionHeader::Executable) {
-            error = "section " + image.sections[i].name + " holds code and lies in or after the " +
-                    "resource section";
-            return false;
+            return Refuse(error, "section " + image.sections[i].name +
+                                     " holds code and lies in or after the resource section");
         }
         // A later section that no data directory points into is reached some other way, which
         // moving it would break.
         if (i > index && relocationSection != i) {
-            error = "section " + image.sections[i].name + " follows the resource section and " +
-                    "holds something other than the base relocations";
-            return false;
+            return Refuse(error, "section " + image.sections[i].name +
+                                     " follows the resource section and holds something other "
+                                     "than the base relocations");
         }
     }
     if (image.entryPoint >= image.sections[index].virtualAddress) {
-        error = "the entry point lies in the resource section or after it";
-        return false;
+        return Refuse(error, "the entry point lies in the resource section or after it");
     }
     return true;
 }
@@ -188,10 +179,10 @@ bool CheckDirectories(const PeImage& image, std::size_t index, std::string& erro
         const bool allowed = (section == index && d == PeDirectoryIndex::Resource) ||
                              (section > index && d == PeDirectoryIndex::BaseRelocation);
         if (!inHeaders && !before && !allowed) {
-            error = std::string("the ") + DirectoryName(d) +
-                    " lies in the resource section, after it, or outside every section; only the "
-                    "base relocation table may follow the resources";
-            return false;
+            return Refuse(error, std::string("the ") + DirectoryName(d) +
+                                     " lies in the resource section, after it, or outside every "
+                                     "section; only the base relocation table may follow the "
+                                     "resources");
         }
     }
     return true;
@@ -279,8 +270,7 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
     const Resized sized = ResizeSection(image, index, RunsSize(resources));
     if (sized.sizeOfImage > PeLayout::LargestImage ||
         image.sectionsEnd + sized.deltaRaw > PeLayout::LargestImage) {
-        error = "the image would pass 2 GiB";
-        return false;
+        return Refuse(error, "the image would pass 2 GiB");
     }
     out = ByteRuns{};
     std::vector<std::uint8_t>& head =

@@ -23,21 +23,20 @@ bool ReadIconFile(std::span<const std::uint8_t> file, std::vector<IconImage>& im
     const auto type = reader.U16(2);
     const auto count = reader.U16(4);
     if (!reserved || !count || *reserved != 0 || *type != 1) {
-        error = "not an icon file (no icon header)";
-        return false;
+        return Refuse(error, "not an icon file (no icon header)");
     }
     if (*count == 0 || *count > MostImages ||
         !reader.Has(HeaderSize, std::uint64_t{FileEntrySize} * *count)) {
-        error = "the icon file holds no image or more than 255, or its directory is cut short";
-        return false;
+        return Refuse(
+            error, "the icon file holds no image or more than 255, or its directory is cut short");
     }
     for (std::uint32_t i = 0; i < *count; ++i) {
         const std::uint64_t at = HeaderSize + std::uint64_t{FileEntrySize} * i;
         const std::uint32_t size = *reader.U32(at + 8);
         const std::uint32_t offset = *reader.U32(at + 12);
         if (size == 0 || !reader.Has(offset, size)) {
-            error = "image " + std::to_string(i + 1) + " of the icon file lies outside it";
-            return false;
+            return Refuse(error,
+                          "image " + std::to_string(i + 1) + " of the icon file lies outside it");
         }
         IconImage image;
         // In range: the directory was checked against the file's size above.

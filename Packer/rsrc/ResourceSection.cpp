@@ -119,15 +119,13 @@ std::vector<std::uint8_t> WriteTables(const ResourceTree& tree, const Levels& le
 bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva, ByteRuns& runs,
                           std::string& error) {
     if (tree.empty()) {
-        error = "no resources to write";
-        return false;
+        return Refuse(error, "no resources to write");
     }
     Levels levels = GatherDirectories(tree);
     const Placement place = Place(tree, levels);
     if (place.end + sectionRva >= PeLayout::LargestImage) {
-        error = "the resources would take " + std::to_string(place.end) +
-                " bytes: the image would pass 2 GiB";
-        return false;
+        return Refuse(error, "the resources would take " + std::to_string(place.end) +
+                                 " bytes: the image would pass 2 GiB");
     }
     std::vector<std::uint8_t> section = WriteTables(tree, levels, place, sectionRva);
     runs = ByteRuns{};

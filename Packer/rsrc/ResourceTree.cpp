@@ -23,8 +23,7 @@ struct TreeWalk {
     std::uint64_t dataBytes = 0;
 
     bool Fail(const std::string& what) {
-        error = "the resource tree does not parse: " + what;
-        return false;
+        return Refuse(error, "the resource tree does not parse: " + what);
     }
 
     bool ReadData(std::uint32_t at, const ResourceKey& key) {
@@ -116,19 +115,10 @@ bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
     }
     const auto bytes = DirectoryBytes(file, image, PeDirectoryIndex::Resource);
     if (!bytes) {
-        error =
-            "the resource tree does not parse: its directory entry points outside the "
-            "image's sections";
-        return false;
+        return Refuse(error,
+                      "the resource tree does not parse: its directory entry points outside the "
+                      "image's sections");
     }
     TreeWalk walk{file, image, ByteReader{*bytes}, views, error, {}, 0};
     return walk.ReadDirectory(0, 0, {});
-}
-
-bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
-                      std::string& error) {
-    ResourceViews views;
-    const bool read = ReadResourceViews(file, image, views, error);
-    tree = read ? CopyResources(views) : ResourceTree{};
-    return read;
 }

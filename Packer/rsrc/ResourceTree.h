@@ -74,14 +74,11 @@ using ResourceViews = std::map<ResourceKey, ResourceView>;
 // Copies the resources' bytes out of the file they view.
 ResourceTree CopyResources(const ResourceViews& views);
 
-// Reads the resource tree as ReadResourceTree does, without copying any resource's bytes.
+// Reads the resource tree the image's resource directory entry points at, without copying any
+// resource's bytes; an image without one gives an empty tree. Returns false with error when the
+// tree does not parse: an entry or data outside the section or the file, a level missing or one
+// too many, a directory reached twice, one id twice in a directory, or data that together exceed
+// the section. Names given as strings are refused too: no launcher has them, and this tree keeps
+// ids only.
 bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
                        ResourceViews& views, std::string& error);
-
-// Reads the resource tree the image's resource directory entry points at; an image without one
-// gives an empty tree. Returns false with error when the tree does not parse: an entry or data
-// outside the section or the file, a level missing or one too many, a directory reached twice,
-// one id twice in a directory, or data that together exceed the section. Names given as
-// strings are refused too: no launcher has them, and this tree keeps ids only.
-bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
-                      std::string& error);

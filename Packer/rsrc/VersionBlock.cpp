@@ -19,10 +19,7 @@ struct NodeReader {
     ByteReader block;
     std::string& error;
 
-    bool Fail() {
-        error = "the version block does not parse";
-        return false;
-    }
+    bool Fail() { return Refuse(error, "the version block does not parse"); }
 
     // Reads the node at offset, which must end by limit; sets length to its length.
     bool Read(std::uint64_t at, std::uint64_t limit, int depth, VersionNode& node,
@@ -151,8 +148,7 @@ bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& vers
                 std::string& error) {
     const ByteReader fixed{root.value};
     if (root.value.size() < FixedInfoSize || fixed.U32(0) != FixedSignature) {
-        error = "the version block has no fixed file information";
-        return false;
+        return Refuse(error, "the version block has no fixed file information");
     }
     const std::size_t at = field == VersionField::File ? 8 : 16;
     PutU32(root.value, at, static_cast<std::uint32_t>(version[0]) << 16 | version[1]);
@@ -181,8 +177,7 @@ bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& vers
         }
     }
     if (!tables) {
-        error = "the version block has no string table";
-        return false;
+        return Refuse(error, "the version block has no string table");
     }
     return true;
 }
