@@ -22,7 +22,6 @@ std::uint32_t VirtualSpan(const PeSection& section) {
 // inside the file, and finds where their bytes end.
 bool CheckSections(const ByteReader& file, PeImage& image, std::string& error) {
     std::uint64_t nextAddress = 0;
-    std::uint64_t nextRaw = image.sizeOfHeaders;
     image.sectionsEnd = image.sizeOfHeaders;
     for (std::size_t i = 0; i < image.sections.size(); ++i) {
         const PeSection& section = image.sections[i];
@@ -36,20 +35,19 @@ bool CheckSections(const ByteReader& file, PeImage& image, std::string& error) {
         nextAddress =
             section.virtualAddress + AlignUp(VirtualSpan(section), image.sectionAlignment);
         if (section.rawSize != 0) {
-            if (section.rawOffset < nextRaw || section.rawOffset % image.fileAlignment ||
+            const std::uint64_t rawEnd = std::uint64_t{section.rawOffset} + section.rawSize;
+            if (section.rawOffset < image.sectionsEnd || section.rawOffset % image.fileAlignment ||
                 section.rawSize % image.fileAlignment) {
                 return Refuse(error, name +
                                          " overlaps the headers or the section before it in "
                                          "the file, or is not aligned to the file alignment");
             }
             if (!file.Has(section.rawOffset, section.rawSize)) {
-                const std::uint64_t end = std::uint64_t{section.rawOffset} + section.rawSize;
                 return Refuse(error, "the file is cut short: " + name + " ends at byte " +
-                                         std::to_string(end) + ", the file at byte " +
+                                         std::to_string(rawEnd) + ", the file at byte " +
                                          std::to_string(file.bytes.size()));
             }
-            nextRaw = std::uint64_t{section.rawOffset} + section.rawSize;
-            image.sectionsEnd = nextRaw;
+            image.sectionsEnd = rawEnd;
         }
     }
     if (nextAddress > image.sizeOfImage) {
@@ -103,22 +101,6 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     return true;
 }
 
-// Reads the section table, which ReadOptionalHeader found inside the file.
-void ReadSectionTable(const ByteReader& file, std::uint32_t sectionCount, PeImage& image) {
-    namespace Field = PeLayout::SectionHeader;
-    for (std::uint32_t i = 0; i < sectionCount; ++i) {
-        const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{Field::Size} * i;
-        PeSection& section = image.sections.emplace_back();
-        const auto name = file.bytes.subspan(static_cast<std::size_t>(at), Field::NameLength);
-        section.name.assign(name.begin(), std::find(name.begin(), name.end(), 0));
-        section.virtualSize = *file.U32(at + Field::VirtualSize);
-        section.virtualAddress = *file.U32(at + Field::VirtualAddress);
-        section.rawSize = *file.U32(at + Field::RawSize);
-        section.rawOffset = *file.U32(at + Field::RawOffset);
-        section.characteristics = *file.U32(at + Field::Characteristics);
-    }
-}
-
 }  // namespace
 
 bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
@@ -131,7 +113,6 @@ bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::str
         return Refuse(error, "not a PE image (no MZ and PE signatures)");
     }
     const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
-    image.machine = *file.U16(coff + PeLayout::Coff::Machine);
     const std::uint32_t sectionCount = *file.U16(coff + PeLayout::Coff::SectionCount);
     image.symbolTable = *file.U32(coff + PeLayout::Coff::SymbolTable);
     image.fileCharacteristics = *file.U16(coff + PeLayout::Coff::Characteristics);
@@ -140,7 +121,19 @@ bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::str
                             image, error)) {
         return false;
     }
-    ReadSectionTable(file, sectionCount, image);
+    // The section table lies in the file: ReadOptionalHeader checked that.
+    namespace Field = PeLayout::SectionHeader;
+    for (std::uint32_t i = 0; i < sectionCount; ++i) {
+        const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{Field::Size} * i;
+        PeSection& section = image.sections.emplace_back();
+        const auto name = file.bytes.subspan(static_cast<std::size_t>(at), Field::NameLength);
+        section.name.assign(name.begin(), std::find(name.begin(), name.end(), 0));
+        section.virtualSize = *file.U32(at + Field::VirtualSize);
+        section.virtualAddress = *file.U32(at + Field::VirtualAddress);
+        section.rawSize = *file.U32(at + Field::RawSize);
+        section.rawOffset = *file.U32(at + Field::RawOffset);
+        section.characteristics = *file.U32(at + Field::Characteristics);
+    }
     return true;
 }
 

@@ -18,7 +18,7 @@ inline constexpr std::uint32_t MaximumSections = 96;  // the most the loader map
 inline constexpr std::uint32_t MaximumFileAlignment = 0x10000;
 
 namespace Coff {
-inline constexpr std::uint32_t Machine = 0, SectionCount = 2, SymbolTable = 8;
+inline constexpr std::uint32_t SectionCount = 2, SymbolTable = 8;
 inline constexpr std::uint32_t OptionalHeaderSize = 16, Characteristics = 18, Size = 20;
 // Flags in Characteristics: an image that can run, and a DLL.
 inline constexpr std::uint16_t ExecutableImage = 0x0002, DynamicLibrary = 0x2000;
