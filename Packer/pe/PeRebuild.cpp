@@ -124,20 +124,6 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
     return true;
 }
 
-// Finds the section that the resource directory starts, which must hold file bytes.
-bool FindResourceSection(const PeImage& image, std::size_t& index, std::string& error) {
-    const PeDirectory& resourceTable = image.directories[PeDirectoryIndex::Resource];
-    const auto found = SectionOfRva(image, resourceTable.rva);
-    if (resourceTable.rva == 0 || !found ||
-        image.sections[*found].virtualAddress != resourceTable.rva ||
-        image.sections[*found].rawSize == 0) {
-        return Refuse(error,
-                      "the image has no resource section that starts with the resource directory");
-    }
-    index = *found;
-    return true;
-}
-
 // Checks that the resource section and those after it hold no code and that only the base
 // relocations follow it, and that the entry point lies before it.
 bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& error) {
@@ -188,76 +174,20 @@ bool CheckDirectories(const PeImage& image, std::size_t index, std::string& erro
     return true;
 }
 
-// Where the rebuilt resource section and what follows it lie, against the old ones; oldSpan is
-// the old section's address range, up to the next section.
-struct Resized {
-    std::uint64_t resourceSize, newRaw, oldSpan, sizeOfImage;
-    std::int64_t deltaVa, deltaRaw;
-};
-
-Resized ResizeSection(const PeImage& image, std::size_t index, std::uint64_t resourceSize) {
-    const PeSection& old = image.sections[index];
-    const bool last = index + 1 == image.sections.size();
-    const std::uint64_t oldSpan =
-        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
-    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
-    const auto deltaVa =
-        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
-    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
-    return {resourceSize, newRaw,  oldSpan,
-            sizeOfImage,  deltaVa, static_cast<std::int64_t>(newRaw - old.rawSize)};
-}
-
-// Writes into head, the file's bytes before the resource section, the header fields that the
-// new section changes: section sizes and places, SizeOfImage, SizeOfInitializedData and the data
-// directories (the certificate table dropped). The checksum is left to the caller.
-void PatchHeaders(const PeImage& image, std::size_t index, const Resized& sized,
-                  std::vector<std::uint8_t>& head) {
-    namespace Section = PeLayout::SectionHeader;
-    namespace Entry = PeLayout::DataDirectory;
-    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
-        return static_cast<std::uint32_t>(value + delta);
-    };
-    const PeSection& old = image.sections[index];
-    const PeFieldOffsets& at = image.offsets;
-    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
-    PutU32(head, header(index) + Section::VirtualSize,
-           static_cast<std::uint32_t>(sized.resourceSize));
-    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(sized.newRaw));
-    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
-        const PeSection& section = image.sections[i];
-        PutU32(head, header(i) + Section::VirtualAddress,
-               shifted(section.virtualAddress, sized.deltaVa));
-        if (section.rawSize != 0) {
-            PutU32(head, header(i) + Section::RawOffset,
-                   shifted(section.rawOffset, sized.deltaRaw));
-        }
-    }
-    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sized.sizeOfImage));
-    if (old.characteristics & Section::InitializedData) {
-        PutU32(head, at.sizeOfInitializedData,
-               shifted(image.sizeOfInitializedData, sized.deltaRaw));
-    }
-    for (std::size_t d = 0; d < image.directoryCount; ++d) {
-        const PeDirectory& directory = image.directories[d];
-        const std::size_t entry = at.directories + Entry::EntrySize * d;
-        if (d == PeDirectoryIndex::Resource) {
-            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(sized.resourceSize));
-        } else if (d == PeDirectoryIndex::Certificate) {
-            PutU32(head, entry + Entry::Rva, 0);
-            PutU32(head, entry + Entry::Size, 0);
-        } else if (directory.rva >= old.virtualAddress + sized.oldSpan) {
-            PutU32(head, entry + Entry::Rva, shifted(directory.rva, sized.deltaVa));
-        }
-    }
-}
-
 }  // namespace
 
 bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const PeImage& image,
                                      bool stripSignature, std::size_t& index, std::string& error) {
-    return FindResourceSection(image, index, error) && CheckLaterSections(image, index, error) &&
-           CheckDirectories(image, index, error) &&
+    const PeDirectory& resourceTable = image.directories[PeDirectoryIndex::Resource];
+    const auto found = SectionOfRva(image, resourceTable.rva);
+    if (resourceTable.rva == 0 || !found ||
+        image.sections[*found].virtualAddress != resourceTable.rva ||
+        image.sections[*found].rawSize == 0) {
+        return Refuse(error,
+                      "the image has no resource section that starts with the resource directory");
+    }
+    index = *found;
+    return CheckLaterSections(image, index, error) && CheckDirectories(image, index, error) &&
            CheckRelocations(file, image, image.sections[index].virtualAddress, error) &&
            CheckDebugData(file, image, image.sections[index], error) &&
            CheckTail(file, image, stripSignature, error);
@@ -266,10 +196,21 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
 bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImage& image,
                                 std::size_t index, ByteRuns&& resources, ByteRuns& out,
                                 std::string& error) {
+    namespace Section = PeLayout::SectionHeader;
+    namespace Entry = PeLayout::DataDirectory;
     const PeSection& old = image.sections[index];
-    const Resized sized = ResizeSection(image, index, RunsSize(resources));
-    if (sized.sizeOfImage > PeLayout::LargestImage ||
-        image.sectionsEnd + sized.deltaRaw > PeLayout::LargestImage) {
+    const bool last = index + 1 == image.sections.size();
+    // The old section's address range, up to the next section.
+    const std::uint64_t oldSpan =
+        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
+    const std::uint64_t resourceSize = RunsSize(resources);
+    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
+    const auto deltaVa =
+        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
+    const auto deltaRaw = static_cast<std::int64_t>(newRaw - old.rawSize);
+    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
+    if (sizeOfImage > PeLayout::LargestImage ||
+        image.sectionsEnd + deltaRaw > PeLayout::LargestImage) {
         return Refuse(error, "the image would pass 2 GiB");
     }
     out = ByteRuns{};
@@ -282,12 +223,43 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
     for (const auto run : resources.runs) {
         AppendView(out, run);
     }
-    AppendOwned(out, std::vector<std::uint8_t>(
-                         static_cast<std::size_t>(sized.newRaw - sized.resourceSize), 0));
+    AppendOwned(out, std::vector<std::uint8_t>(static_cast<std::size_t>(newRaw - resourceSize), 0));
     AppendView(out, file.subspan(
                         static_cast<std::size_t>(old.rawOffset + old.rawSize),
                         static_cast<std::size_t>(image.sectionsEnd - old.rawOffset - old.rawSize)));
-    PatchHeaders(image, index, sized, head);
-    PutU32(head, image.offsets.checkSum, PeChecksum(out.runs, image.offsets.checkSum));
+
+    // The header fields the new section changes: section sizes and places, SizeOfImage,
+    // SizeOfInitializedData, the data directories (the certificate table dropped), the checksum.
+    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
+        return static_cast<std::uint32_t>(value + delta);
+    };
+    const PeFieldOffsets& at = image.offsets;
+    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
+    PutU32(head, header(index) + Section::VirtualSize, static_cast<std::uint32_t>(resourceSize));
+    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(newRaw));
+    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
+        const PeSection& section = image.sections[i];
+        PutU32(head, header(i) + Section::VirtualAddress, shifted(section.virtualAddress, deltaVa));
+        if (section.rawSize != 0) {
+            PutU32(head, header(i) + Section::RawOffset, shifted(section.rawOffset, deltaRaw));
+        }
+    }
+    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sizeOfImage));
+    if (old.characteristics & Section::InitializedData) {
+        PutU32(head, at.sizeOfInitializedData, shifted(image.sizeOfInitializedData, deltaRaw));
+    }
+    for (std::size_t d = 0; d < image.directoryCount; ++d) {
+        const PeDirectory& directory = image.directories[d];
+        const std::size_t entry = at.directories + Entry::EntrySize * d;
+        if (d == PeDirectoryIndex::Resource) {
+            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(resourceSize));
+        } else if (d == PeDirectoryIndex::Certificate) {
+            PutU32(head, entry + Entry::Rva, 0);
+            PutU32(head, entry + Entry::Size, 0);
+        } else if (directory.rva >= old.virtualAddress + oldSpan) {
+            PutU32(head, entry + Entry::Rva, shifted(directory.rva, deltaVa));
+        }
+    }
+    PutU32(head, at.checkSum, PeChecksum(out.runs, at.checkSum));
     return true;
 }
