@@ -33,6 +33,10 @@ bool IsLauncher(const PeImage& image, const ResourceViews& resources, std::strin
     return true;
 }
 
+ResourceDigest Digest(std::span<const std::uint8_t> bytes, std::uint32_t codePage) {
+    return {bytes.size(), Crc32c(0, bytes.data(), bytes.size()), codePage};
+}
+
 // Reads file as a launcher template without copying its resources.
 bool ReadLauncherViews(std::span<const std::uint8_t> file, bool stripSignature, PeImage& image,
                        ResourceViews& resources, std::size_t& resourceSection, std::string& error) {
@@ -101,10 +105,7 @@ bool RebuildLauncher(std::span<const std::uint8_t> file, const LauncherTemplate&
 ResourceDigests DigestResources(const ResourceTree& tree) {
     ResourceDigests digests;
     for (const auto& [key, data] : tree) {
-        digests.emplace_hint(
-            digests.end(), key,
-            ResourceDigest{data.bytes.size(), Crc32c(0, data.bytes.data(), data.bytes.size()),
-                           data.codePage});
+        digests.emplace_hint(digests.end(), key, Digest(data.bytes, data.codePage));
     }
     return digests;
 }
@@ -119,10 +120,8 @@ bool CheckRebuiltLauncher(std::span<const std::uint8_t> file, const ResourceDige
                 views.size() == expected.size();
     auto digest = expected.begin();
     for (auto view = views.begin(); same && view != views.end(); ++view, ++digest) {
-        const std::span<const std::uint8_t> bytes = view->second.bytes;
         same = view->first == digest->first &&
-               ResourceDigest{bytes.size(), Crc32c(0, bytes.data(), bytes.size()),
-                              view->second.codePage} == digest->second;
+               Digest(view->second.bytes, view->second.codePage) == digest->second;
     }
     if (!same) {
         error = "the rebuilt launcher does not read back as written" +
