@@ -30,9 +30,7 @@ struct ByteReader {
         if (!Has(at, 4)) {
             return std::nullopt;
         }
-        const std::uint8_t* p = bytes.data() + at;
-        return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-               static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+        return *U16(at) | std::uint32_t{*U16(at + 2)} << 16;
     }
 };
 

@@ -13,17 +13,14 @@
 
 namespace {
 
-const char* DirectoryName(std::size_t index) {
-    static const char* const names[] = {"export table",         "import table",
-                                        "resource table",       "exception table",
-                                        "certificate table",    "base relocation table",
-                                        "debug directory",      "architecture data",
-                                        "global pointer",       "TLS table",
-                                        "load configuration",   "bound imports",
-                                        "import address table", "delay imports",
-                                        "CLR runtime header",   "reserved entry"};
-    return names[index];
-}
+constexpr const char* DirectoryNames[] = {"export table",         "import table",
+                                          "resource table",       "exception table",
+                                          "certificate table",    "base relocation table",
+                                          "debug directory",      "architecture data",
+                                          "global pointer",       "TLS table",
+                                          "load configuration",   "bound imports",
+                                          "import address table", "delay imports",
+                                          "CLR runtime header",   "reserved entry"};
 
 // Checks that no base relocation patches an address at or after start: such a relocation means
 // code or data holds the address of something in a section that would move or be rebuilt.
@@ -165,7 +162,7 @@ bool CheckDirectories(const PeImage& image, std::size_t index, std::string& erro
         const bool allowed = (section == index && d == PeDirectoryIndex::Resource) ||
                              (section > index && d == PeDirectoryIndex::BaseRelocation);
         if (!inHeaders && !before && !allowed) {
-            return Refuse(error, std::string("the ") + DirectoryName(d) +
+            return Refuse(error, std::string("the ") + DirectoryNames[d] +
                                      " lies in the resource section, after it, or outside every "
                                      "section; only the base relocation table may follow the "
                                      "resources");
