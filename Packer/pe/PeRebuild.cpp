@@ -121,8 +121,9 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
     return true;
 }
 
-// Checks that the resource section and those after it hold no code and that only the base
-// relocations follow it, and that the entry point lies before it.
+// Checks that only the resource table and the base relocation table lead into the resource
+// section and those after it: they hold no code, nothing but the base relocations follows the
+// resources, and the entry point and the other data directories lie before them.
 bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& error) {
     const PeDirectory& relocations = image.directories[PeDirectoryIndex::BaseRelocation];
     const auto relocationSection =
@@ -143,12 +144,8 @@ bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& er
     if (image.entryPoint >= image.sections[index].virtualAddress) {
         return Refuse(error, "the entry point lies in the resource section or after it");
     }
-    return true;
-}
-
-// Checks that every data directory but the certificate table lies before the resource section,
-// except the resource table in it and the base relocation table after it.
-bool CheckDirectories(const PeImage& image, std::size_t index, std::string& error) {
+    // Every data directory but the certificate table, which holds no address, lies before the
+    // resource section, except the resource table in it and the base relocation table after it.
     for (std::size_t d = 0; d < image.directories.size(); ++d) {
         const PeDirectory& directory = image.directories[d];
         if (d == PeDirectoryIndex::Certificate || (directory.rva == 0 && directory.size == 0)) {
@@ -184,7 +181,7 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
                       "the image has no resource section that starts with the resource directory");
     }
     index = *found;
-    return CheckLaterSections(image, index, error) && CheckDirectories(image, index, error) &&
+    return CheckLaterSections(image, index, error) &&
            CheckRelocations(file, image, image.sections[index].virtualAddress, error) &&
            CheckDebugData(file, image, image.sections[index], error) &&
            CheckTail(file, image, stripSignature, error);
