@@ -72,10 +72,9 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
         !file.Has(table, std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount)) {
         return Refuse(error, "not a PE image (headers cut short)");
     }
-    const std::uint32_t directoryCount =
-        *file.U32(optional + fixedSize - Field::DirectoryCountSize);
-    if (directoryCount > PeLayout::DataDirectory::MaximumCount ||
-        fixedSize + PeLayout::DataDirectory::EntrySize * directoryCount > optionalSize) {
+    image.directoryCount = *file.U32(optional + fixedSize - Field::DirectoryCountSize);
+    if (image.directoryCount > PeLayout::DataDirectory::MaximumCount ||
+        fixedSize + PeLayout::DataDirectory::EntrySize * image.directoryCount > optionalSize) {
         return Refuse(error, "the optional header's data directories do not fit it");
     }
     const auto at = [optional](std::uint32_t field) {
@@ -91,8 +90,7 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     image.sizeOfHeaders = *file.U32(at(Field::SizeOfHeaders));
     image.subsystem = *file.U16(at(Field::Subsystem));
     image.directories.resize(PeLayout::DataDirectory::MaximumCount);
-    image.directoryCount = directoryCount;
-    for (std::uint32_t i = 0; i < directoryCount; ++i) {
+    for (std::uint32_t i = 0; i < image.directoryCount; ++i) {
         const std::uint64_t entry =
             image.offsets.directories + PeLayout::DataDirectory::EntrySize * i;
         image.directories[i] = {*file.U32(entry + PeLayout::DataDirectory::Rva),

@@ -15,11 +15,7 @@
 #include "Packer/pe/PeLayout.h"
 
 namespace ResourceType {
-inline constexpr std::uint32_t Icon = 3;
-inline constexpr std::uint32_t Rcdata = 10;
-inline constexpr std::uint32_t GroupIcon = 14;
-inline constexpr std::uint32_t Version = 16;
-inline constexpr std::uint32_t Manifest = 24;
+inline constexpr std::uint32_t Icon = 3, Rcdata = 10, GroupIcon = 14, Version = 16, Manifest = 24;
 }  // namespace ResourceType
 
 // Set in a resource directory entry's target when it leads to a sub-directory, not to data.
