@@ -3,6 +3,7 @@
 // outside it.
 #include "Packer/exe/PeResources.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "Launcher/base/ResourceIds.h"
@@ -55,34 +56,28 @@ struct Lookup {
 // Finds one RT_RCDATA resource; gives the loader's code for it (0 with view set on success).
 std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes, ByteView& view,
                         std::vector<std::string>& warnings) {
-    if (!lookup.rcdata) {
-        return codes.notFound;
-    }
     const auto id = static_cast<std::uint32_t>(codes.id);
-    const auto languages = FindSubdirectory(lookup.tree, *lookup.rcdata, id);
+    const auto languages =
+        lookup.rcdata ? FindSubdirectory(lookup.tree, *lookup.rcdata, id) : std::nullopt;
     if (!languages) {
         return codes.notFound;
     }
-    const auto entries = IdEntries(lookup.tree, *languages);
-    const ResourceDirectoryEntry* chosen = nullptr;
-    for (const auto& entry : entries) {
-        if (!IsSubdirectory(entry) && (chosen == nullptr || entry.name == LoaderLanguage)) {
-            chosen = &entry;
-        }
-        if (!IsSubdirectory(entry) && entry.name == LoaderLanguage) {
-            break;
-        }
-    }
-    if (chosen == nullptr) {
+    auto entries = IdEntries(lookup.tree, *languages);
+    std::erase_if(entries, IsSubdirectory);
+    if (entries.empty()) {
         return codes.notFound;
     }
-    if (chosen->name != LoaderLanguage) {
+    // The loader takes its own language, or else the first there is.
+    const auto own = std::find_if(entries.begin(), entries.end(),
+                                  [](const auto& entry) { return entry.name == LoaderLanguage; });
+    const ResourceDirectoryEntry& chosen = own != entries.end() ? *own : entries.front();
+    if (chosen.name != LoaderLanguage) {
         warnings.push_back("resource " + std::to_string(id) + " has no language " +
-                           std::to_string(LoaderLanguage) + "; using " + "language " +
-                           std::to_string(chosen->name));
+                           std::to_string(LoaderLanguage) + "; using language " +
+                           std::to_string(chosen.name));
     }
-    const auto rva = lookup.tree.U32(chosen->target + std::uint64_t{DataEntry::Rva});
-    const auto size = lookup.tree.U32(chosen->target + std::uint64_t{DataEntry::Size});
+    const auto rva = lookup.tree.U32(chosen.target + std::uint64_t{DataEntry::Rva});
+    const auto size = lookup.tree.U32(chosen.target + std::uint64_t{DataEntry::Size});
     if (!rva || !size) {
         return codes.notLoaded;
     }
