@@ -1,6 +1,7 @@
 // Launcher templates: what makes a file one, and the resource changes of an embed.
 #include "Packer/exe/LauncherTemplate.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "Launcher/base/ResourceIds.h"
@@ -67,12 +68,10 @@ bool ChangedResources(const LauncherTemplate& launcher, EmbedChanges changes,
                (entry.first.id == NIMBREL_PAYLOAD_MANIFEST_ID ||
                 entry.first.id == NIMBREL_PAYLOAD_BLOB_ID);
     });
-    const auto payload = [&](std::uint32_t id, std::vector<std::uint8_t>& bytes) {
-        resources[{ResourceType::Rcdata, id, NIMBREL_RESOURCE_LANGUAGE}] =
-            ResourceData{std::move(bytes), 0};
-    };
-    payload(NIMBREL_PAYLOAD_MANIFEST_ID, changes.manifest);
-    payload(NIMBREL_PAYLOAD_BLOB_ID, changes.blob);
+    resources[{ResourceType::Rcdata, NIMBREL_PAYLOAD_MANIFEST_ID, NIMBREL_RESOURCE_LANGUAGE}] =
+        ResourceData{std::move(changes.manifest), 0};
+    resources[{ResourceType::Rcdata, NIMBREL_PAYLOAD_BLOB_ID, NIMBREL_RESOURCE_LANGUAGE}] =
+        ResourceData{std::move(changes.blob), 0};
 
     if (changes.fileVersion || changes.productVersion) {
         ResourceData& block = resources.at(VersionKey);
@@ -116,13 +115,13 @@ bool CheckRebuiltLauncher(std::span<const std::uint8_t> file, const ResourceDige
     ResourceViews views;
     std::size_t section = 0;
     std::string readBack;
-    bool same = ReadLauncherViews(file, false, image, views, section, readBack) &&
-                views.size() == expected.size();
-    auto digest = expected.begin();
-    for (auto view = views.begin(); same && view != views.end(); ++view, ++digest) {
-        same = view->first == digest->first &&
-               Digest(view->second.bytes, view->second.codePage) == digest->second;
-    }
+    const bool same =
+        ReadLauncherViews(file, false, image, views, section, readBack) &&
+        std::equal(views.begin(), views.end(), expected.begin(), expected.end(),
+                   [](const auto& view, const auto& digest) {
+                       return view.first == digest.first &&
+                              Digest(view.second.bytes, view.second.codePage) == digest.second;
+                   });
     if (!same) {
         error = "the rebuilt launcher does not read back as written" +
                 (readBack.empty() ? std::string() : ": " + readBack);
