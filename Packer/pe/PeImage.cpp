@@ -2,15 +2,12 @@
 #include "Packer/pe/PeImage.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeLayout.h"
 
 namespace {
-
-bool IsPowerOfTwo(std::uint32_t value) {
-    return value != 0 && (value & (value - 1)) == 0;
-}
 
 // The bytes a section takes in the address space before alignment: its virtual size, or its
 // file size when the linker left the virtual size 0.
@@ -143,7 +140,7 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
     if (sectionCount == 0 || sectionCount > PeLayout::MaximumSections) {
         return Refuse(error, "the image has " + std::to_string(sectionCount) + " sections");
     }
-    if (!IsPowerOfTwo(image.fileAlignment) || !IsPowerOfTwo(image.sectionAlignment) ||
+    if (!std::has_single_bit(image.fileAlignment) || !std::has_single_bit(image.sectionAlignment) ||
         image.fileAlignment > image.sectionAlignment ||
         image.fileAlignment > PeLayout::MaximumFileAlignment) {
         return Refuse(error, "file alignment " + std::to_string(image.fileAlignment) +

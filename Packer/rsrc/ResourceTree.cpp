@@ -27,20 +27,19 @@ struct TreeWalk {
     }
 
     bool ReadData(std::uint32_t at, const ResourceKey& key) {
-        const auto rva = directory.U32(at + std::uint64_t{DataEntry::Rva});
-        const auto size = directory.U32(at + std::uint64_t{DataEntry::Size});
-        const auto codePage = directory.U32(at + std::uint64_t{DataEntry::CodePage});
-        if (!rva || !size || !codePage || !directory.Has(at, DataEntry::EntrySize) ||
-            !reached.insert(at).second) {
+        if (!directory.Has(at, DataEntry::EntrySize) || !reached.insert(at).second) {
             return Fail("a data entry lies outside the directory or is reached twice");
         }
-        const auto offset = FileOffsetOfRva(image, *rva, *size);
-        dataBytes += *size;
+        const std::uint32_t rva = *directory.U32(at + DataEntry::Rva);
+        const std::uint32_t size = *directory.U32(at + DataEntry::Size);
+        const std::uint32_t codePage = *directory.U32(at + DataEntry::CodePage);
+        const auto offset = FileOffsetOfRva(image, rva, size);
+        dataBytes += size;
         if (!offset || dataBytes > file.size()) {
             return Fail("the data of resource " + std::to_string(key.type) + "/" +
                         std::to_string(key.id) + " lies outside the image's sections");
         }
-        tree[key] = ResourceView{file.subspan(static_cast<std::size_t>(*offset), *size), *codePage};
+        tree[key] = ResourceView{file.subspan(static_cast<std::size_t>(*offset), size), codePage};
         return true;
     }
 
