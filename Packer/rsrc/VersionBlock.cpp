@@ -57,14 +57,12 @@ void PadTo4(std::vector<std::uint8_t>& out) {
     out.resize(static_cast<std::size_t>(AlignUp(out.size(), 4)), 0);
 }
 
+// Gives text as UTF-16 units ending with a zero unit.
 std::vector<std::uint8_t> TextValue(std::u16string_view text) {
-    std::vector<std::uint8_t> value;
-    for (const char16_t unit : text) {
-        value.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        value.push_back(static_cast<std::uint8_t>(unit >> 8));
+    std::vector<std::uint8_t> value(2 * (text.size() + 1), 0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        PutU16(value, 2 * i, text[i]);
     }
-    value.push_back(0);
-    value.push_back(0);
     return value;
 }
 
