@@ -38,16 +38,15 @@ bool ReadIconFile(std::span<const std::uint8_t> file, std::vector<IconImage>& im
             return Refuse(error,
                           "image " + std::to_string(i + 1) + " of the icon file lies outside it");
         }
-        IconImage image;
         // In range: the directory was checked against the file's size above.
         const auto entry = static_cast<std::size_t>(at);
-        image.width = file[entry];
-        image.height = file[entry + 1];
-        image.colourCount = file[entry + 2];
-        image.planes = *reader.U16(at + 4);
-        image.bitCount = *reader.U16(at + 6);
-        image.bytes.assign(file.begin() + offset, file.begin() + offset + size);
-        images.push_back(std::move(image));
+        const auto bytes = file.subspan(offset, size);
+        images.push_back(IconImage{.width = file[entry],
+                                   .height = file[entry + 1],
+                                   .colourCount = file[entry + 2],
+                                   .planes = *reader.U16(at + 4),
+                                   .bitCount = *reader.U16(at + 6),
+                                   .bytes = std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
     }
     return true;
 }
