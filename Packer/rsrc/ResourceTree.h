@@ -7,7 +7,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "Packer/pe/ByteFields.h"
