@@ -2,7 +2,7 @@
 // file offset; a group's entry is 14 bytes and ends with the image's RT_ICON id instead.
 #include "Packer/rsrc/IconFile.h"
 
-#include <set>
+#include <utility>
 
 #include "Packer/pe/ByteFields.h"
 
@@ -65,18 +65,13 @@ void ReplaceIconGroup(ResourceTree& tree, std::uint32_t groupId, std::uint32_t l
             }
         }
     }
-    std::set<std::uint32_t> used;
-    for (const auto& [key, data] : tree) {
-        if (key.type == ResourceType::Icon && key.language == language) {
-            used.insert(key.id);
-        }
-    }
     std::vector<std::uint8_t> group(HeaderSize + GroupEntrySize * images.size(), 0);
     PutU16(group, 2, 1);
     PutU16(group, 4, static_cast<std::uint32_t>(images.size()));
     std::uint32_t id = 1;
     for (std::size_t i = 0; i < images.size(); ++i, ++id) {
-        while (used.count(id) != 0) {
+        // The icons added so far took lower ids, so a taken id is another resource's.
+        while (tree.contains({ResourceType::Icon, id, language})) {
             ++id;
         }
         const IconImage& image = images[i];
