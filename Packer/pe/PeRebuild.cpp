@@ -98,14 +98,12 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
                           "into the unsigned launcher and sign the output afterwards, or "
                           "give --strip-signature to drop the signature");
         }
+        // Up to 7 zero bytes may pad the sections to the table's 8-byte alignment.
         const std::uint64_t start = certificate.rva;
-        const bool padding =
-            start >= end && start - end < 8 &&
-            std::all_of(file.begin() + static_cast<std::ptrdiff_t>(end),
-                        file.begin() + static_cast<std::ptrdiff_t>(
-                                           std::min<std::uint64_t>(start, file.size())),
-                        [](std::uint8_t b) { return b == 0; });
-        if (!padding || start + certificate.size != file.size()) {
+        if (start < end || start - end >= 8 || start + certificate.size != file.size() ||
+            std::any_of(file.begin() + static_cast<std::ptrdiff_t>(end),
+                        file.begin() + static_cast<std::ptrdiff_t>(start),
+                        [](std::uint8_t b) { return b != 0; })) {
             return Refuse(error,
                           "the certificate table does not sit right after the last "
                           "section at the end of the file");
