@@ -85,13 +85,10 @@ std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& t
     const std::uint64_t first = offset + DirectoryField::HeaderSize;
     entries.complete = tree.Has(first, std::uint64_t{DirectoryField::EntrySize} * (*named + *ids));
     for (std::uint64_t at = first + std::uint64_t{DirectoryField::EntrySize} * *named;
-         entries.ids.size() < *ids; at += DirectoryField::EntrySize) {
-        const auto name = tree.U32(at + DirectoryField::EntryName);
-        const auto target = tree.U32(at + DirectoryField::EntryTarget);
-        if (!name || !target) {
-            break;
-        }
-        entries.ids.push_back({*name, *target});
+         entries.ids.size() < *ids && tree.Has(at, DirectoryField::EntrySize);
+         at += DirectoryField::EntrySize) {
+        entries.ids.push_back({*tree.U32(at + DirectoryField::EntryName),
+                               *tree.U32(at + DirectoryField::EntryTarget)});
     }
     return entries;
 }
