@@ -74,18 +74,16 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
         fixedSize + PeLayout::DataDirectory::EntrySize * image.directoryCount > optionalSize) {
         return Refuse(error, "the optional header's data directories do not fit it");
     }
-    const auto at = [optional](std::uint32_t field) {
-        return static_cast<std::uint32_t>(optional + field);
-    };
-    image.offsets = {at(Field::SizeOfInitializedData), at(Field::SizeOfImage), at(Field::CheckSum),
-                     at(fixedSize), static_cast<std::uint32_t>(table)};
-    image.sizeOfInitializedData = *file.U32(at(Field::SizeOfInitializedData));
-    image.entryPoint = *file.U32(at(Field::EntryPoint));
-    image.sectionAlignment = *file.U32(at(Field::SectionAlignment));
-    image.fileAlignment = *file.U32(at(Field::FileAlignment));
-    image.sizeOfImage = *file.U32(at(Field::SizeOfImage));
-    image.sizeOfHeaders = *file.U32(at(Field::SizeOfHeaders));
-    image.subsystem = *file.U16(at(Field::Subsystem));
+    const auto at = static_cast<std::uint32_t>(optional);
+    image.offsets = {at + Field::SizeOfInitializedData, at + Field::SizeOfImage,
+                     at + Field::CheckSum, at + fixedSize, static_cast<std::uint32_t>(table)};
+    image.sizeOfInitializedData = *file.U32(at + Field::SizeOfInitializedData);
+    image.entryPoint = *file.U32(at + Field::EntryPoint);
+    image.sectionAlignment = *file.U32(at + Field::SectionAlignment);
+    image.fileAlignment = *file.U32(at + Field::FileAlignment);
+    image.sizeOfImage = *file.U32(at + Field::SizeOfImage);
+    image.sizeOfHeaders = *file.U32(at + Field::SizeOfHeaders);
+    image.subsystem = *file.U16(at + Field::Subsystem);
     image.directories.resize(PeLayout::DataDirectory::MaximumCount);
     for (std::uint32_t i = 0; i < image.directoryCount; ++i) {
         const std::uint64_t entry =
