@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 #include "Packer/pe/ByteFields.h"
@@ -23,10 +24,11 @@ constexpr const char* DirectoryNames[] = {"export table",         "import table"
                                           "CLR runtime header",   "reserved entry"};
 
 // Checks that no base relocation patches an address at or after start: such a relocation means
-// code or data holds the address of something in a section that would move or be rebuilt.
+// code or data holds the address of something in a section that would move or be rebuilt. A
+// block is its page and size (4 bytes each), then 2-byte entries of a type (the top 4 bits) and
+// an offset in the page. Type 0 pads; type 10 patches 8 bytes; the others a linker writes, 4.
 bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, std::uint32_t start,
                       std::string& error) {
-    namespace Field = PeLayout::Relocation;
     if (image.directories[PeDirectoryIndex::BaseRelocation].size == 0) {
         return true;
     }
@@ -37,18 +39,14 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
     const ByteReader blocks{*table};
     for (std::uint64_t at = 0; at < table->size();) {
         const auto page = blocks.U32(at);
-        const auto size = blocks.U32(at + Field::BlockSize);
-        if (!page || !size || *size < Field::BlockHeader || *size % Field::EntrySize != 0 ||
-            !blocks.Has(at, *size)) {
+        const auto size = blocks.U32(at + 4);
+        if (!page || !size || *size < 8 || *size % 2 != 0 || !blocks.Has(at, *size)) {
             return Refuse(error, "the base relocation table does not parse");
         }
-        for (std::uint64_t entry = at + Field::BlockHeader; entry < at + *size;
-             entry += Field::EntrySize) {
-            const std::uint32_t type = *blocks.U16(entry) >> Field::TypeShift;
-            const std::uint64_t address =
-                std::uint64_t{*page} + (*blocks.U16(entry) & Field::OffsetMask);
-            const std::uint32_t width = type == Field::Dir64 ? Field::Dir64Width : Field::Width;
-            if (type != Field::Absolute && address + width > start) {
+        for (std::uint64_t entry = at + 8; entry < at + *size; entry += 2) {
+            const std::uint32_t type = *blocks.U16(entry) >> 12;
+            const std::uint64_t address = std::uint64_t{*page} + (*blocks.U16(entry) & 0xFFF);
+            if (type != 0 && address + (type == 10 ? 8 : 4) > start) {
                 char text[16];
                 std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));
                 return Refuse(error, std::string("a base relocation at address ") + text +
@@ -62,22 +60,22 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
 }
 
 // Checks that debug data, which the debug directory names by address and by file offset, lies
-// before the resource section.
+// before the resource section. A directory entry is 28 bytes; the size, address and file offset
+// of its data end it.
 bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
                     const PeSection& resources, std::string& error) {
-    namespace Field = PeLayout::DebugEntry;
     if (image.directories[PeDirectoryIndex::Debug].size == 0) {
         return true;
     }
     const auto table = DirectoryBytes(file, image, PeDirectoryIndex::Debug);
-    if (!table || table->size() % Field::Size != 0) {
+    if (!table || table->size() % 28 != 0) {
         return Refuse(error, "the debug directory does not parse");
     }
     const ByteReader entries{*table};
-    for (std::uint64_t at = 0; at < table->size(); at += Field::Size) {
-        const std::uint64_t size = *entries.U32(at + Field::DataSize);
-        const std::uint32_t address = *entries.U32(at + Field::DataRva);
-        const std::uint32_t pointer = *entries.U32(at + Field::DataOffset);
+    for (std::uint64_t at = 0; at < table->size(); at += 28) {
+        const std::uint64_t size = *entries.U32(at + 16);
+        const std::uint32_t address = *entries.U32(at + 20);
+        const std::uint32_t pointer = *entries.U32(at + 24);
         if ((address != 0 && address + size > resources.virtualAddress) ||
             (pointer != 0 && pointer + size > resources.rawOffset)) {
             return Refuse(error, "debug data lies in the resource section or after it");
@@ -209,12 +207,8 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
     std::vector<std::uint8_t>& head =
         AppendOwned(out, std::vector<std::uint8_t>(file.begin(), file.begin() + old.rawOffset));
     // Moving a vector keeps its buffer, so the views of resources' own runs stay valid.
-    for (auto& owned : resources.owned) {
-        out.owned.push_back(std::move(owned));
-    }
-    for (const auto run : resources.runs) {
-        AppendView(out, run);
-    }
+    std::move(resources.owned.begin(), resources.owned.end(), std::back_inserter(out.owned));
+    out.runs.insert(out.runs.end(), resources.runs.begin(), resources.runs.end());
     AppendOwned(out, std::vector<std::uint8_t>(static_cast<std::size_t>(newRaw - resourceSize), 0));
     AppendView(out, file.subspan(
                         static_cast<std::size_t>(old.rawOffset + old.rawSize),
