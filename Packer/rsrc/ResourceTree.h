@@ -51,8 +51,6 @@ struct ResourceKey {
 struct ResourceData {
     std::vector<std::uint8_t> bytes;
     std::uint32_t codePage = 0;
-
-    friend bool operator==(const ResourceData&, const ResourceData&) = default;
 };
 
 // Sorted as the directory tree must be: by type, then id, then language.

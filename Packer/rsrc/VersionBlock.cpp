@@ -120,8 +120,7 @@ std::vector<std::uint8_t> WriteVersionBlock(const VersionNode& root) {
 
 bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& version,
                 std::string& error) {
-    const ByteReader fixed{root.value};
-    if (root.value.size() < FixedInfoSize || fixed.U32(0) != FixedSignature) {
+    if (root.value.size() < FixedInfoSize || ByteReader{root.value}.U32(0) != FixedSignature) {
         return Refuse(error, "the version block has no fixed file information");
     }
     const std::size_t at = field == VersionField::File ? 8 : 16;
