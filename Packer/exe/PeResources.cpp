@@ -47,7 +47,7 @@ std::optional<std::uint32_t> FindSubdirectory(const ByteReader& tree, std::uint3
 }
 
 struct Lookup {
-    const ByteReader& file;
+    std::span<const std::uint8_t> file;
     const ByteReader& tree;
     const PeImage& image;
     std::optional<std::uint32_t> rcdata;
@@ -86,10 +86,10 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
         return codes.empty;
     }
     const auto offset = FileOffsetOfRva(lookup.image, *rva, *size, SectionSpan::Exact);
-    if (!offset || !lookup.file.Has(*offset, *size)) {
+    if (!offset || !ByteReader{lookup.file}.Has(*offset, *size)) {
         return codes.notLoaded;
     }
-    view.data = lookup.file.bytes.data() + *offset;
+    view.data = lookup.file.data() + *offset;
     view.size = static_cast<std::int32_t>(*size);
     return PayloadCode::Ok;
 }
@@ -102,14 +102,13 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
         return false;
     }
     // Sections map by their exact spans: a damaged file's alignments are not trusted.
-    const ByteReader reader{file};
     const auto [treeRva, treeSize] = image.directories[PeDirectoryIndex::Resource];
     ByteReader tree{};
     if (treeRva != 0 && treeSize != 0) {
         tree.bytes = DirectoryBytes(file, image, PeDirectoryIndex::Resource, SectionSpan::Exact)
                          .value_or(std::span<const std::uint8_t>{});
     }
-    const Lookup lookup{reader, tree, image, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
+    const Lookup lookup{file, tree, image, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
 
     payload = ExePayload{};
     payload.loaderCode =

@@ -101,10 +101,7 @@ std::optional<VersionNumber> ParseVersionNumber(std::string_view text) {
         version[i] = static_cast<std::uint16_t>(part);
         at = next;
     }
-    if (at != end) {
-        return std::nullopt;
-    }
-    return version;
+    return at == end ? std::optional(version) : std::nullopt;
 }
 
 bool ReadVersionBlock(std::span<const std::uint8_t> bytes, VersionNode& root, std::string& error) {
