@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <utility>
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeChecksum.h"
