@@ -1,6 +1,7 @@
 // Launcher templates: what makes a file one, and the resource changes of an embed.
 #include "Packer/exe/LauncherTemplate.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "Launcher/base/ResourceIds.h"
@@ -25,12 +26,16 @@ bool IsLauncher(const PeImage& image, const ResourceViews& resources, std::strin
     if (!gui || block == resources.end() ||
         !ReadVersionBlock(block->second.bytes, version, ignored) ||
         VersionString(version, u"OriginalFilename") != LauncherFileName) {
-        error =
+        return Refuse(
+            error,
             "not a launcher built by this project (a Windows GUI program whose version block "
-            "names Nimbrel.Launcher.exe as its original file name)";
-        return false;
+            "names Nimbrel.Launcher.exe as its original file name)");
     }
     return true;
+}
+
+ResourceDigest Digest(std::span<const std::uint8_t> bytes, std::uint32_t codePage) {
+    return {bytes.size(), Crc32c(0, bytes.data(), bytes.size()), codePage};
 }
 
 // Reads file as a launcher template without copying its resources.
@@ -63,12 +68,10 @@ bool ChangedResources(const LauncherTemplate& launcher, EmbedChanges changes,
                (entry.first.id == NIMBREL_PAYLOAD_MANIFEST_ID ||
                 entry.first.id == NIMBREL_PAYLOAD_BLOB_ID);
     });
-    const auto payload = [&](std::uint32_t id, std::vector<std::uint8_t>& bytes) {
-        resources[{ResourceType::Rcdata, id, NIMBREL_RESOURCE_LANGUAGE}] =
-            ResourceData{std::move(bytes), 0};
-    };
-    payload(NIMBREL_PAYLOAD_MANIFEST_ID, changes.manifest);
-    payload(NIMBREL_PAYLOAD_BLOB_ID, changes.blob);
+    resources[{ResourceType::Rcdata, NIMBREL_PAYLOAD_MANIFEST_ID, NIMBREL_RESOURCE_LANGUAGE}] =
+        ResourceData{std::move(changes.manifest), 0};
+    resources[{ResourceType::Rcdata, NIMBREL_PAYLOAD_BLOB_ID, NIMBREL_RESOURCE_LANGUAGE}] =
+        ResourceData{std::move(changes.blob), 0};
 
     if (changes.fileVersion || changes.productVersion) {
         ResourceData& block = resources.at(VersionKey);
@@ -101,10 +104,7 @@ bool RebuildLauncher(std::span<const std::uint8_t> file, const LauncherTemplate&
 ResourceDigests DigestResources(const ResourceTree& tree) {
     ResourceDigests digests;
     for (const auto& [key, data] : tree) {
-        digests.emplace_hint(
-            digests.end(), key,
-            ResourceDigest{data.bytes.size(), Crc32c(0, data.bytes.data(), data.bytes.size()),
-                           data.codePage});
+        digests.emplace_hint(digests.end(), key, Digest(data.bytes, data.codePage));
     }
     return digests;
 }
@@ -115,15 +115,13 @@ bool CheckRebuiltLauncher(std::span<const std::uint8_t> file, const ResourceDige
     ResourceViews views;
     std::size_t section = 0;
     std::string readBack;
-    bool same = ReadLauncherViews(file, false, image, views, section, readBack) &&
-                views.size() == expected.size();
-    auto digest = expected.begin();
-    for (auto view = views.begin(); same && view != views.end(); ++view, ++digest) {
-        const std::span<const std::uint8_t> bytes = view->second.bytes;
-        same = view->first == digest->first &&
-               ResourceDigest{bytes.size(), Crc32c(0, bytes.data(), bytes.size()),
-                              view->second.codePage} == digest->second;
-    }
+    const bool same =
+        ReadLauncherViews(file, false, image, views, section, readBack) &&
+        std::equal(views.begin(), views.end(), expected.begin(), expected.end(),
+                   [](const auto& view, const auto& digest) {
+                       return view.first == digest.first &&
+                              Digest(view.second.bytes, view.second.codePage) == digest.second;
+                   });
     if (!same) {
         error = "the rebuilt launcher does not read back as written" +
                 (readBack.empty() ? std::string() : ": " + readBack);

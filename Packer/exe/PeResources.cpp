@@ -3,6 +3,7 @@
 // outside it.
 #include "Packer/exe/PeResources.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "Launcher/base/ResourceIds.h"
@@ -46,7 +47,7 @@ std::optional<std::uint32_t> FindSubdirectory(const ByteReader& tree, std::uint3
 }
 
 struct Lookup {
-    const ByteReader& file;
+    std::span<const std::uint8_t> file;
     const ByteReader& tree;
     const PeImage& image;
     std::optional<std::uint32_t> rcdata;
@@ -55,34 +56,28 @@ struct Lookup {
 // Finds one RT_RCDATA resource; gives the loader's code for it (0 with view set on success).
 std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes, ByteView& view,
                         std::vector<std::string>& warnings) {
-    if (!lookup.rcdata) {
-        return codes.notFound;
-    }
     const auto id = static_cast<std::uint32_t>(codes.id);
-    const auto languages = FindSubdirectory(lookup.tree, *lookup.rcdata, id);
+    const auto languages =
+        lookup.rcdata ? FindSubdirectory(lookup.tree, *lookup.rcdata, id) : std::nullopt;
     if (!languages) {
         return codes.notFound;
     }
-    const auto entries = IdEntries(lookup.tree, *languages);
-    const ResourceDirectoryEntry* chosen = nullptr;
-    for (const auto& entry : entries) {
-        if (!IsSubdirectory(entry) && (chosen == nullptr || entry.name == LoaderLanguage)) {
-            chosen = &entry;
-        }
-        if (!IsSubdirectory(entry) && entry.name == LoaderLanguage) {
-            break;
-        }
-    }
-    if (chosen == nullptr) {
+    auto entries = IdEntries(lookup.tree, *languages);
+    std::erase_if(entries, IsSubdirectory);
+    if (entries.empty()) {
         return codes.notFound;
     }
-    if (chosen->name != LoaderLanguage) {
+    // The loader takes its own language, or else the first there is.
+    const auto own = std::find_if(entries.begin(), entries.end(),
+                                  [](const auto& entry) { return entry.name == LoaderLanguage; });
+    const ResourceDirectoryEntry& chosen = own != entries.end() ? *own : entries.front();
+    if (chosen.name != LoaderLanguage) {
         warnings.push_back("resource " + std::to_string(id) + " has no language " +
-                           std::to_string(LoaderLanguage) + "; using " + "language " +
-                           std::to_string(chosen->name));
+                           std::to_string(LoaderLanguage) + "; using language " +
+                           std::to_string(chosen.name));
     }
-    const auto rva = lookup.tree.U32(chosen->target + std::uint64_t{DataEntry::Rva});
-    const auto size = lookup.tree.U32(chosen->target + std::uint64_t{DataEntry::Size});
+    const auto rva = lookup.tree.U32(chosen.target + std::uint64_t{DataEntry::Rva});
+    const auto size = lookup.tree.U32(chosen.target + std::uint64_t{DataEntry::Size});
     if (!rva || !size) {
         return codes.notLoaded;
     }
@@ -91,10 +86,10 @@ std::int32_t FindRcdata(const Lookup& lookup, const PayloadResourceSteps& codes,
         return codes.empty;
     }
     const auto offset = FileOffsetOfRva(lookup.image, *rva, *size, SectionSpan::Exact);
-    if (!offset || !lookup.file.Has(*offset, *size)) {
+    if (!offset || !ByteReader{lookup.file}.Has(*offset, *size)) {
         return codes.notLoaded;
     }
-    view.data = lookup.file.bytes.data() + *offset;
+    view.data = lookup.file.data() + *offset;
     view.size = static_cast<std::int32_t>(*size);
     return PayloadCode::Ok;
 }
@@ -107,14 +102,13 @@ bool FindPayloadInExe(std::span<const std::uint8_t> file, ExePayload& payload, s
         return false;
     }
     // Sections map by their exact spans: a damaged file's alignments are not trusted.
-    const ByteReader reader{file};
     const auto [treeRva, treeSize] = image.directories[PeDirectoryIndex::Resource];
     ByteReader tree{};
     if (treeRva != 0 && treeSize != 0) {
         tree.bytes = DirectoryBytes(file, image, PeDirectoryIndex::Resource, SectionSpan::Exact)
                          .value_or(std::span<const std::uint8_t>{});
     }
-    const Lookup lookup{reader, tree, image, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
+    const Lookup lookup{file, tree, image, FindSubdirectory(tree, 0, ResourceType::Rcdata)};
 
     payload = ExePayload{};
     payload.loaderCode =

@@ -1,12 +1,14 @@
-// Little-endian fields of PE files: a reader that never reads outside its bytes, and writers that
-// store into a buffer the caller has sized. Shared by the PE reader, the resource tree and the
-// section writer.
+// Little-endian fields of PE files: a reader that never reads outside its bytes, writers that
+// store into a buffer the caller has sized, and the readers' way of refusing input. Shared by the
+// PE reader, the resource tree and the section writer.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 struct ByteReader {
@@ -28,9 +30,7 @@ struct ByteReader {
         if (!Has(at, 4)) {
             return std::nullopt;
         }
-        const std::uint8_t* p = bytes.data() + at;
-        return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-               static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+        return *U16(at) | std::uint32_t{*U16(at + 2)} << 16;
     }
 };
 
@@ -48,4 +48,10 @@ inline void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
 // Rounds value up to a multiple of alignment, a power of two.
 inline std::uint64_t AlignUp(std::uint64_t value, std::uint64_t alignment) {
     return (value + alignment - 1) & ~(alignment - 1);
+}
+
+// Sets error to why the input is refused and gives false, for `return Refuse(error, ...)`.
+inline bool Refuse(std::string& error, std::string why) {
+    error = std::move(why);
+    return false;
 }

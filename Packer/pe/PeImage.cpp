@@ -2,15 +2,12 @@
 #include "Packer/pe/PeImage.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeLayout.h"
 
 namespace {
-
-bool IsPowerOfTwo(std::uint32_t value) {
-    return value != 0 && (value & (value - 1)) == 0;
-}
 
 // The bytes a section takes in the address space before alignment: its virtual size, or its
 // file size when the linker left the virtual size 0.
@@ -22,38 +19,36 @@ std::uint32_t VirtualSpan(const PeSection& section) {
 // inside the file, and finds where their bytes end.
 bool CheckSections(const ByteReader& file, PeImage& image, std::string& error) {
     std::uint64_t nextAddress = 0;
-    std::uint64_t nextRaw = image.sizeOfHeaders;
     image.sectionsEnd = image.sizeOfHeaders;
     for (std::size_t i = 0; i < image.sections.size(); ++i) {
         const PeSection& section = image.sections[i];
         const std::string name = "section " + std::to_string(i + 1) + " (" + section.name + ")";
         if (section.virtualAddress < nextAddress ||
             section.virtualAddress % image.sectionAlignment) {
-            error = name + " is out of address order or not aligned to the section alignment";
-            return false;
+            return Refuse(error, name +
+                                     " is out of address order or not aligned to the "
+                                     "section alignment");
         }
         nextAddress =
             section.virtualAddress + AlignUp(VirtualSpan(section), image.sectionAlignment);
         if (section.rawSize != 0) {
-            if (section.rawOffset < nextRaw || section.rawOffset % image.fileAlignment ||
+            const std::uint64_t rawEnd = std::uint64_t{section.rawOffset} + section.rawSize;
+            if (section.rawOffset < image.sectionsEnd || section.rawOffset % image.fileAlignment ||
                 section.rawSize % image.fileAlignment) {
-                error = name + " overlaps the headers or the section before it in the file, or " +
-                        "is not aligned to the file alignment";
-                return false;
+                return Refuse(error, name +
+                                         " overlaps the headers or the section before it in "
+                                         "the file, or is not aligned to the file alignment");
             }
             if (!file.Has(section.rawOffset, section.rawSize)) {
-                error = "the file is cut short: " + name + " ends at byte " +
-                        std::to_string(std::uint64_t{section.rawOffset} + section.rawSize) +
-                        ", the file at byte " + std::to_string(file.bytes.size());
-                return false;
+                return Refuse(error, "the file is cut short: " + name + " ends at byte " +
+                                         std::to_string(rawEnd) + ", the file at byte " +
+                                         std::to_string(file.bytes.size()));
             }
-            nextRaw = std::uint64_t{section.rawOffset} + section.rawSize;
-            image.sectionsEnd = nextRaw;
+            image.sectionsEnd = rawEnd;
         }
     }
     if (nextAddress > image.sizeOfImage) {
-        error = "SizeOfImage is smaller than the sections it should hold";
-        return false;
+        return Refuse(error, "SizeOfImage is smaller than the sections it should hold");
     }
     return true;
 }
@@ -64,8 +59,7 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     namespace Field = PeLayout::Optional;
     const auto magic = file.U16(optional + Field::Magic);
     if (!magic || (*magic != Field::Pe32Magic && *magic != Field::Pe32PlusMagic)) {
-        error = "not a PE image (the optional header is neither PE32 nor PE32+)";
-        return false;
+        return Refuse(error, "not a PE image (the optional header is neither PE32 nor PE32+)");
     }
     image.pe32Plus = *magic == Field::Pe32PlusMagic;
     const std::uint32_t fixedSize =
@@ -73,31 +67,25 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     const std::uint64_t table = optional + optionalSize;
     if (optionalSize < fixedSize || !file.Has(optional, optionalSize) ||
         !file.Has(table, std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount)) {
-        error = "not a PE image (headers cut short)";
-        return false;
+        return Refuse(error, "not a PE image (headers cut short)");
     }
-    const std::uint32_t directoryCount =
-        *file.U32(optional + fixedSize - Field::DirectoryCountSize);
-    if (directoryCount > PeLayout::DataDirectory::MaximumCount ||
-        fixedSize + PeLayout::DataDirectory::EntrySize * directoryCount > optionalSize) {
-        error = "the optional header's data directories do not fit it";
-        return false;
+    image.directoryCount = *file.U32(optional + fixedSize - Field::DirectoryCountSize);
+    if (image.directoryCount > PeLayout::DataDirectory::MaximumCount ||
+        fixedSize + PeLayout::DataDirectory::EntrySize * image.directoryCount > optionalSize) {
+        return Refuse(error, "the optional header's data directories do not fit it");
     }
-    const auto at = [optional](std::uint32_t field) {
-        return static_cast<std::uint32_t>(optional + field);
-    };
-    image.offsets = {at(Field::SizeOfInitializedData), at(Field::SizeOfImage), at(Field::CheckSum),
-                     at(fixedSize), static_cast<std::uint32_t>(table)};
-    image.sizeOfInitializedData = *file.U32(at(Field::SizeOfInitializedData));
-    image.entryPoint = *file.U32(at(Field::EntryPoint));
-    image.sectionAlignment = *file.U32(at(Field::SectionAlignment));
-    image.fileAlignment = *file.U32(at(Field::FileAlignment));
-    image.sizeOfImage = *file.U32(at(Field::SizeOfImage));
-    image.sizeOfHeaders = *file.U32(at(Field::SizeOfHeaders));
-    image.subsystem = *file.U16(at(Field::Subsystem));
+    const auto at = static_cast<std::uint32_t>(optional);
+    image.offsets = {at + Field::SizeOfInitializedData, at + Field::SizeOfImage,
+                     at + Field::CheckSum, at + fixedSize, static_cast<std::uint32_t>(table)};
+    image.sizeOfInitializedData = *file.U32(at + Field::SizeOfInitializedData);
+    image.entryPoint = *file.U32(at + Field::EntryPoint);
+    image.sectionAlignment = *file.U32(at + Field::SectionAlignment);
+    image.fileAlignment = *file.U32(at + Field::FileAlignment);
+    image.sizeOfImage = *file.U32(at + Field::SizeOfImage);
+    image.sizeOfHeaders = *file.U32(at + Field::SizeOfHeaders);
+    image.subsystem = *file.U16(at + Field::Subsystem);
     image.directories.resize(PeLayout::DataDirectory::MaximumCount);
-    image.directoryCount = directoryCount;
-    for (std::uint32_t i = 0; i < directoryCount; ++i) {
+    for (std::uint32_t i = 0; i < image.directoryCount; ++i) {
         const std::uint64_t entry =
             image.offsets.directories + PeLayout::DataDirectory::EntrySize * i;
         image.directories[i] = {*file.U32(entry + PeLayout::DataDirectory::Rva),
@@ -106,8 +94,27 @@ bool ReadOptionalHeader(const ByteReader& file, std::uint64_t optional, std::uin
     return true;
 }
 
-// Reads the section table, which ReadOptionalHeader found inside the file.
-void ReadSectionTable(const ByteReader& file, std::uint32_t sectionCount, PeImage& image) {
+}  // namespace
+
+bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
+    image = PeImage{};
+    const ByteReader file{bytes};
+    const auto peOffset = file.U32(PeLayout::DosPeOffset);
+    if (!file.Has(0, PeLayout::DosHeaderSize) || bytes[0] != 'M' || bytes[1] != 'Z' || !peOffset ||
+        !file.Has(*peOffset, PeLayout::SignatureSize + PeLayout::Coff::Size) ||
+        file.U32(*peOffset) != PeLayout::PeSignature) {
+        return Refuse(error, "not a PE image (no MZ and PE signatures)");
+    }
+    const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
+    const std::uint32_t sectionCount = *file.U16(coff + PeLayout::Coff::SectionCount);
+    image.symbolTable = *file.U32(coff + PeLayout::Coff::SymbolTable);
+    image.fileCharacteristics = *file.U16(coff + PeLayout::Coff::Characteristics);
+    if (!ReadOptionalHeader(file, coff + PeLayout::Coff::Size,
+                            *file.U16(coff + PeLayout::Coff::OptionalHeaderSize), sectionCount,
+                            image, error)) {
+        return false;
+    }
+    // The section table lies in the file: ReadOptionalHeader checked that.
     namespace Field = PeLayout::SectionHeader;
     for (std::uint32_t i = 0; i < sectionCount; ++i) {
         const std::uint64_t at = image.offsets.sectionTable + std::uint64_t{Field::Size} * i;
@@ -120,31 +127,6 @@ void ReadSectionTable(const ByteReader& file, std::uint32_t sectionCount, PeImag
         section.rawOffset = *file.U32(at + Field::RawOffset);
         section.characteristics = *file.U32(at + Field::Characteristics);
     }
-}
-
-}  // namespace
-
-bool ReadPeHeaders(std::span<const std::uint8_t> bytes, PeImage& image, std::string& error) {
-    image = PeImage{};
-    const ByteReader file{bytes};
-    const auto peOffset = file.U32(PeLayout::DosPeOffset);
-    if (!file.Has(0, PeLayout::DosHeaderSize) || bytes[0] != 'M' || bytes[1] != 'Z' || !peOffset ||
-        !file.Has(*peOffset, PeLayout::SignatureSize + PeLayout::Coff::Size) ||
-        file.U32(*peOffset) != PeLayout::PeSignature) {
-        error = "not a PE image (no MZ and PE signatures)";
-        return false;
-    }
-    const std::uint64_t coff = *peOffset + std::uint64_t{PeLayout::SignatureSize};
-    image.machine = *file.U16(coff + PeLayout::Coff::Machine);
-    const std::uint32_t sectionCount = *file.U16(coff + PeLayout::Coff::SectionCount);
-    image.symbolTable = *file.U32(coff + PeLayout::Coff::SymbolTable);
-    image.fileCharacteristics = *file.U16(coff + PeLayout::Coff::Characteristics);
-    if (!ReadOptionalHeader(file, coff + PeLayout::Coff::Size,
-                            *file.U16(coff + PeLayout::Coff::OptionalHeaderSize), sectionCount,
-                            image, error)) {
-        return false;
-    }
-    ReadSectionTable(file, sectionCount, image);
     return true;
 }
 
@@ -154,26 +136,26 @@ bool ParsePeImage(std::span<const std::uint8_t> bytes, PeImage& image, std::stri
     }
     const std::size_t sectionCount = image.sections.size();
     if (sectionCount == 0 || sectionCount > PeLayout::MaximumSections) {
-        error = "the image has " + std::to_string(sectionCount) + " sections";
-        return false;
+        return Refuse(error, "the image has " + std::to_string(sectionCount) + " sections");
     }
-    if (!IsPowerOfTwo(image.fileAlignment) || !IsPowerOfTwo(image.sectionAlignment) ||
+    if (!std::has_single_bit(image.fileAlignment) || !std::has_single_bit(image.sectionAlignment) ||
         image.fileAlignment > image.sectionAlignment ||
         image.fileAlignment > PeLayout::MaximumFileAlignment) {
-        error = "file alignment " + std::to_string(image.fileAlignment) +
-                " and section alignment " + std::to_string(image.sectionAlignment) +
-                " are not powers of two with the file's no larger than 64 KiB and the section's";
-        return false;
+        return Refuse(error, "file alignment " + std::to_string(image.fileAlignment) +
+                                 " and section alignment " +
+                                 std::to_string(image.sectionAlignment) +
+                                 " are not powers of two with the file's no larger than 64 KiB "
+                                 "and the section's");
     }
     if (image.sizeOfHeaders < image.offsets.sectionTable +
                                   std::uint64_t{PeLayout::SectionHeader::Size} * sectionCount ||
         image.sizeOfHeaders > bytes.size()) {
-        error = "SizeOfHeaders does not cover the section table or passes the end of the file";
-        return false;
+        return Refuse(error,
+                      "SizeOfHeaders does not cover the section table or passes the end "
+                      "of the file");
     }
     if (image.symbolTable != 0) {
-        error = "the image carries a COFF symbol table (it was not stripped)";
-        return false;
+        return Refuse(error, "the image carries a COFF symbol table (it was not stripped)");
     }
     return CheckSections(ByteReader{bytes}, image, error);
 }

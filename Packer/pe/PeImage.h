@@ -24,10 +24,7 @@ struct PeDirectory {
 };
 
 namespace PeDirectoryIndex {
-inline constexpr std::size_t Resource = 2;
-inline constexpr std::size_t Certificate = 4;
-inline constexpr std::size_t BaseRelocation = 5;
-inline constexpr std::size_t Debug = 6;
+inline constexpr std::size_t Resource = 2, Certificate = 4, BaseRelocation = 5, Debug = 6;
 }  // namespace PeDirectoryIndex
 
 // Where the fields that an image rewrite changes sit in the file.
@@ -44,7 +41,6 @@ inline constexpr std::uint16_t PeLargeAddressAware = 0x0020;
 
 struct PeImage {
     bool pe32Plus = false;
-    std::uint16_t machine = 0;
     std::uint16_t fileCharacteristics = 0;  // the COFF header's
     std::uint32_t symbolTable = 0;          // the COFF symbol table's offset; 0 when stripped
     std::uint16_t subsystem = 0;

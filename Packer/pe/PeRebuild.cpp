@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <utility>
+#include <iterator>
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeChecksum.h"
@@ -13,53 +13,44 @@
 
 namespace {
 
-const char* DirectoryName(std::size_t index) {
-    static const char* const names[] = {"export table",         "import table",
-                                        "resource table",       "exception table",
-                                        "certificate table",    "base relocation table",
-                                        "debug directory",      "architecture data",
-                                        "global pointer",       "TLS table",
-                                        "load configuration",   "bound imports",
-                                        "import address table", "delay imports",
-                                        "CLR runtime header",   "reserved entry"};
-    return names[index];
-}
+constexpr const char* DirectoryNames[] = {"export table",         "import table",
+                                          "resource table",       "exception table",
+                                          "certificate table",    "base relocation table",
+                                          "debug directory",      "architecture data",
+                                          "global pointer",       "TLS table",
+                                          "load configuration",   "bound imports",
+                                          "import address table", "delay imports",
+                                          "CLR runtime header",   "reserved entry"};
 
 // Checks that no base relocation patches an address at or after start: such a relocation means
-// code or data holds the address of something in a section that would move or be rebuilt.
+// code or data holds the address of something in a section that would move or be rebuilt. A
+// block is its page and size (4 bytes each), then 2-byte entries of a type (the top 4 bits) and
+// an offset in the page. Type 0 pads; type 10 patches 8 bytes; the others a linker writes, 4.
 bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, std::uint32_t start,
                       std::string& error) {
-    namespace Field = PeLayout::Relocation;
     if (image.directories[PeDirectoryIndex::BaseRelocation].size == 0) {
         return true;
     }
     const auto table = DirectoryBytes(file, image, PeDirectoryIndex::BaseRelocation);
     if (!table) {
-        error = "the base relocation table lies outside the image's sections";
-        return false;
+        return Refuse(error, "the base relocation table lies outside the image's sections");
     }
     const ByteReader blocks{*table};
     for (std::uint64_t at = 0; at < table->size();) {
         const auto page = blocks.U32(at);
-        const auto size = blocks.U32(at + Field::BlockSize);
-        if (!page || !size || *size < Field::BlockHeader || *size % Field::EntrySize != 0 ||
-            !blocks.Has(at, *size)) {
-            error = "the base relocation table does not parse";
-            return false;
+        const auto size = blocks.U32(at + 4);
+        if (!page || !size || *size < 8 || *size % 2 != 0 || !blocks.Has(at, *size)) {
+            return Refuse(error, "the base relocation table does not parse");
         }
-        for (std::uint64_t entry = at + Field::BlockHeader; entry < at + *size;
-             entry += Field::EntrySize) {
-            const std::uint32_t type = *blocks.U16(entry) >> Field::TypeShift;
-            const std::uint64_t address =
-                std::uint64_t{*page} + (*blocks.U16(entry) & Field::OffsetMask);
-            const std::uint32_t width = type == Field::Dir64 ? Field::Dir64Width : Field::Width;
-            if (type != Field::Absolute && address + width > start) {
+        for (std::uint64_t entry = at + 8; entry < at + *size; entry += 2) {
+            const std::uint32_t type = *blocks.U16(entry) >> 12;
+            const std::uint64_t address = std::uint64_t{*page} + (*blocks.U16(entry) & 0xFFF);
+            if (type != 0 && address + (type == 10 ? 8 : 4) > start) {
                 char text[16];
                 std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));
-                error = std::string("a base relocation at address ") + text +
-                        " points into the resource section or after it: something there is " +
-                        "referred to by address";
-                return false;
+                return Refuse(error, std::string("a base relocation at address ") + text +
+                                         " points into the resource section or after it: " +
+                                         "something there is referred to by address");
             }
         }
         at += *size;
@@ -68,27 +59,25 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
 }
 
 // Checks that debug data, which the debug directory names by address and by file offset, lies
-// before the resource section.
+// before the resource section. A directory entry is 28 bytes; the size, address and file offset
+// of its data end it.
 bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
                     const PeSection& resources, std::string& error) {
-    namespace Field = PeLayout::DebugEntry;
     if (image.directories[PeDirectoryIndex::Debug].size == 0) {
         return true;
     }
     const auto table = DirectoryBytes(file, image, PeDirectoryIndex::Debug);
-    if (!table || table->size() % Field::Size != 0) {
-        error = "the debug directory does not parse";
-        return false;
+    if (!table || table->size() % 28 != 0) {
+        return Refuse(error, "the debug directory does not parse");
     }
     const ByteReader entries{*table};
-    for (std::uint64_t at = 0; at < table->size(); at += Field::Size) {
-        const std::uint64_t size = *entries.U32(at + Field::DataSize);
-        const std::uint32_t address = *entries.U32(at + Field::DataRva);
-        const std::uint32_t pointer = *entries.U32(at + Field::DataOffset);
+    for (std::uint64_t at = 0; at < table->size(); at += 28) {
+        const std::uint64_t size = *entries.U32(at + 16);
+        const std::uint32_t address = *entries.U32(at + 20);
+        const std::uint32_t pointer = *entries.U32(at + 24);
         if ((address != 0 && address + size > resources.virtualAddress) ||
             (pointer != 0 && pointer + size > resources.rawOffset)) {
-            error = "debug data lies in the resource section or after it";
-            return false;
+            return Refuse(error, "debug data lies in the resource section or after it");
         }
     }
     return true;
@@ -101,80 +90,57 @@ bool CheckTail(std::span<const std::uint8_t> file, const PeImage& image, bool st
     std::uint64_t end = image.sectionsEnd;
     if (certificate.size != 0 || certificate.rva != 0) {
         if (!stripSignature) {
-            error =
-                "the launcher is signed (it has a certificate table): embed into the unsigned "
-                "launcher and sign the output afterwards, or give --strip-signature to drop "
-                "the signature";
-            return false;
+            return Refuse(error,
+                          "the launcher is signed (it has a certificate table): embed "
+                          "into the unsigned launcher and sign the output afterwards, or "
+                          "give --strip-signature to drop the signature");
         }
+        // Up to 7 zero bytes may pad the sections to the table's 8-byte alignment.
         const std::uint64_t start = certificate.rva;
-        const bool padding =
-            start >= end && start - end < 8 &&
-            std::all_of(file.begin() + static_cast<std::ptrdiff_t>(end),
-                        file.begin() + static_cast<std::ptrdiff_t>(
-                                           std::min<std::uint64_t>(start, file.size())),
-                        [](std::uint8_t b) { return b == 0; });
-        if (!padding || start + certificate.size != file.size()) {
-            error =
-                "the certificate table does not sit right after the last section at the end "
-                "of the file";
-            return false;
+        if (start < end || start - end >= 8 || start + certificate.size != file.size() ||
+            std::any_of(file.begin() + static_cast<std::ptrdiff_t>(end),
+                        file.begin() + static_cast<std::ptrdiff_t>(start),
+                        [](std::uint8_t b) { return b != 0; })) {
+            return Refuse(error,
+                          "the certificate table does not sit right after the last "
+                          "section at the end of the file");
         }
         end = file.size();
     }
     if (file.size() > end) {
-        error = std::to_string(file.size() - end) +
-                " bytes follow the last section (an overlay, such as data a bundler appended): "
-                "embed cannot tell what they are and would drop them";
-        return false;
+        return Refuse(error, std::to_string(file.size() - end) +
+                                 " bytes follow the last section (an overlay, such as data a "
+                                 "bundler appended): embed cannot tell what they are and would "
+                                 "drop them");
     }
     return true;
 }
 
-// Finds the section that the resource directory starts, which must hold file bytes.
-bool FindResourceSection(const PeImage& image, std::size_t& index, std::string& error) {
-    const PeDirectory& resourceTable = image.directories[PeDirectoryIndex::Resource];
-    const auto found = SectionOfRva(image, resourceTable.rva);
-    if (resourceTable.rva == 0 || !found ||
-        image.sections[*found].virtualAddress != resourceTable.rva ||
-        image.sections[*found].rawSize == 0) {
-        error = "the image has no resource section that starts with the resource directory";
-        return false;
-    }
-    index = *found;
-    return true;
-}
-
-// Checks that the resource section and those after it hold no code and that only the base
-// relocations follow it, and that the entry point lies before it.
+// Checks that only the resource table and the base relocation table lead into the resource
+// section and those after it: they hold no code, nothing but the base relocations follows the
+// resources, and the entry point and the other data directories lie before them.
 bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& error) {
     const PeDirectory& relocations = image.directories[PeDirectoryIndex::BaseRelocation];
     const auto relocationSection =
         relocations.size != 0 ? SectionOfRva(image, relocations.rva) : std::nullopt;
     for (std::size_t i = index; i < image.sections.size(); ++i) {
         if (image.sections[i].characteristics & PeLayout::SectionHeader::Executable) {
-            error = "section " + image.sections[i].name + " holds code and lies in or after the " +
-                    "resource section";
-            return false;
+            return Refuse(error, "section " + image.sections[i].name +
+                                     " holds code and lies in or after the resource section");
         }
         // A later section that no data directory points into is reached some other way, which
         // moving it would break.
         if (i > index && relocationSection != i) {
-            error = "section " + image.sections[i].name + " follows the resource section and " +
-                    "holds something other than the base relocations";
-            return false;
+            return Refuse(error, "section " + image.sections[i].name +
+                                     " follows the resource section and holds something other "
+                                     "than the base relocations");
         }
     }
     if (image.entryPoint >= image.sections[index].virtualAddress) {
-        error = "the entry point lies in the resource section or after it";
-        return false;
+        return Refuse(error, "the entry point lies in the resource section or after it");
     }
-    return true;
-}
-
-// Checks that every data directory but the certificate table lies before the resource section,
-// except the resource table in it and the base relocation table after it.
-bool CheckDirectories(const PeImage& image, std::size_t index, std::string& error) {
+    // Every data directory but the certificate table, which holds no address, lies before the
+    // resource section, except the resource table in it and the base relocation table after it.
     for (std::size_t d = 0; d < image.directories.size(); ++d) {
         const PeDirectory& directory = image.directories[d];
         if (d == PeDirectoryIndex::Certificate || (directory.rva == 0 && directory.size == 0)) {
@@ -188,85 +154,29 @@ bool CheckDirectories(const PeImage& image, std::size_t index, std::string& erro
         const bool allowed = (section == index && d == PeDirectoryIndex::Resource) ||
                              (section > index && d == PeDirectoryIndex::BaseRelocation);
         if (!inHeaders && !before && !allowed) {
-            error = std::string("the ") + DirectoryName(d) +
-                    " lies in the resource section, after it, or outside every section; only the "
-                    "base relocation table may follow the resources";
-            return false;
+            return Refuse(error, std::string("the ") + DirectoryNames[d] +
+                                     " lies in the resource section, after it, or outside every "
+                                     "section; only the base relocation table may follow the "
+                                     "resources");
         }
     }
     return true;
-}
-
-// Where the rebuilt resource section and what follows it lie, against the old ones; oldSpan is
-// the old section's address range, up to the next section.
-struct Resized {
-    std::uint64_t resourceSize, newRaw, oldSpan, sizeOfImage;
-    std::int64_t deltaVa, deltaRaw;
-};
-
-Resized ResizeSection(const PeImage& image, std::size_t index, std::uint64_t resourceSize) {
-    const PeSection& old = image.sections[index];
-    const bool last = index + 1 == image.sections.size();
-    const std::uint64_t oldSpan =
-        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
-    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
-    const auto deltaVa =
-        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
-    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
-    return {resourceSize, newRaw,  oldSpan,
-            sizeOfImage,  deltaVa, static_cast<std::int64_t>(newRaw - old.rawSize)};
-}
-
-// Writes into head, the file's bytes before the resource section, the header fields that the
-// new section changes: section sizes and places, SizeOfImage, SizeOfInitializedData and the data
-// directories (the certificate table dropped). The checksum is left to the caller.
-void PatchHeaders(const PeImage& image, std::size_t index, const Resized& sized,
-                  std::vector<std::uint8_t>& head) {
-    namespace Section = PeLayout::SectionHeader;
-    namespace Entry = PeLayout::DataDirectory;
-    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
-        return static_cast<std::uint32_t>(value + delta);
-    };
-    const PeSection& old = image.sections[index];
-    const PeFieldOffsets& at = image.offsets;
-    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
-    PutU32(head, header(index) + Section::VirtualSize,
-           static_cast<std::uint32_t>(sized.resourceSize));
-    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(sized.newRaw));
-    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
-        const PeSection& section = image.sections[i];
-        PutU32(head, header(i) + Section::VirtualAddress,
-               shifted(section.virtualAddress, sized.deltaVa));
-        if (section.rawSize != 0) {
-            PutU32(head, header(i) + Section::RawOffset,
-                   shifted(section.rawOffset, sized.deltaRaw));
-        }
-    }
-    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sized.sizeOfImage));
-    if (old.characteristics & Section::InitializedData) {
-        PutU32(head, at.sizeOfInitializedData,
-               shifted(image.sizeOfInitializedData, sized.deltaRaw));
-    }
-    for (std::size_t d = 0; d < image.directoryCount; ++d) {
-        const PeDirectory& directory = image.directories[d];
-        const std::size_t entry = at.directories + Entry::EntrySize * d;
-        if (d == PeDirectoryIndex::Resource) {
-            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(sized.resourceSize));
-        } else if (d == PeDirectoryIndex::Certificate) {
-            PutU32(head, entry + Entry::Rva, 0);
-            PutU32(head, entry + Entry::Size, 0);
-        } else if (directory.rva >= old.virtualAddress + sized.oldSpan) {
-            PutU32(head, entry + Entry::Rva, shifted(directory.rva, sized.deltaVa));
-        }
-    }
 }
 
 }  // namespace
 
 bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const PeImage& image,
                                      bool stripSignature, std::size_t& index, std::string& error) {
-    return FindResourceSection(image, index, error) && CheckLaterSections(image, index, error) &&
-           CheckDirectories(image, index, error) &&
+    const PeDirectory& resourceTable = image.directories[PeDirectoryIndex::Resource];
+    const auto found = SectionOfRva(image, resourceTable.rva);
+    if (resourceTable.rva == 0 || !found ||
+        image.sections[*found].virtualAddress != resourceTable.rva ||
+        image.sections[*found].rawSize == 0) {
+        return Refuse(error,
+                      "the image has no resource section that starts with the resource directory");
+    }
+    index = *found;
+    return CheckLaterSections(image, index, error) &&
            CheckRelocations(file, image, image.sections[index].virtualAddress, error) &&
            CheckDebugData(file, image, image.sections[index], error) &&
            CheckTail(file, image, stripSignature, error);
@@ -275,29 +185,66 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
 bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImage& image,
                                 std::size_t index, ByteRuns&& resources, ByteRuns& out,
                                 std::string& error) {
+    namespace Section = PeLayout::SectionHeader;
+    namespace Entry = PeLayout::DataDirectory;
     const PeSection& old = image.sections[index];
-    const Resized sized = ResizeSection(image, index, RunsSize(resources));
-    if (sized.sizeOfImage > PeLayout::LargestImage ||
-        image.sectionsEnd + sized.deltaRaw > PeLayout::LargestImage) {
-        error = "the image would pass 2 GiB";
-        return false;
+    const bool last = index + 1 == image.sections.size();
+    // The old section's address range, up to the next section.
+    const std::uint64_t oldSpan =
+        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
+    const std::uint64_t resourceSize = RunsSize(resources);
+    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
+    const auto deltaVa =
+        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
+    const auto deltaRaw = static_cast<std::int64_t>(newRaw - old.rawSize);
+    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
+    if (sizeOfImage > PeLayout::LargestImage ||
+        image.sectionsEnd + deltaRaw > PeLayout::LargestImage) {
+        return Refuse(error, "the image would pass 2 GiB");
     }
     out = ByteRuns{};
     std::vector<std::uint8_t>& head =
         AppendOwned(out, std::vector<std::uint8_t>(file.begin(), file.begin() + old.rawOffset));
     // Moving a vector keeps its buffer, so the views of resources' own runs stay valid.
-    for (auto& owned : resources.owned) {
-        out.owned.push_back(std::move(owned));
-    }
-    for (const auto run : resources.runs) {
-        AppendView(out, run);
-    }
-    AppendOwned(out, std::vector<std::uint8_t>(
-                         static_cast<std::size_t>(sized.newRaw - sized.resourceSize), 0));
+    std::move(resources.owned.begin(), resources.owned.end(), std::back_inserter(out.owned));
+    out.runs.insert(out.runs.end(), resources.runs.begin(), resources.runs.end());
+    AppendOwned(out, std::vector<std::uint8_t>(static_cast<std::size_t>(newRaw - resourceSize), 0));
     AppendView(out, file.subspan(
                         static_cast<std::size_t>(old.rawOffset + old.rawSize),
                         static_cast<std::size_t>(image.sectionsEnd - old.rawOffset - old.rawSize)));
-    PatchHeaders(image, index, sized, head);
-    PutU32(head, image.offsets.checkSum, PeChecksum(out.runs, image.offsets.checkSum));
+
+    // The header fields the new section changes: section sizes and places, SizeOfImage,
+    // SizeOfInitializedData, the data directories (the certificate table dropped), the checksum.
+    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
+        return static_cast<std::uint32_t>(value + delta);
+    };
+    const PeFieldOffsets& at = image.offsets;
+    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
+    PutU32(head, header(index) + Section::VirtualSize, static_cast<std::uint32_t>(resourceSize));
+    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(newRaw));
+    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
+        const PeSection& section = image.sections[i];
+        PutU32(head, header(i) + Section::VirtualAddress, shifted(section.virtualAddress, deltaVa));
+        if (section.rawSize != 0) {
+            PutU32(head, header(i) + Section::RawOffset, shifted(section.rawOffset, deltaRaw));
+        }
+    }
+    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sizeOfImage));
+    if (old.characteristics & Section::InitializedData) {
+        PutU32(head, at.sizeOfInitializedData, shifted(image.sizeOfInitializedData, deltaRaw));
+    }
+    for (std::size_t d = 0; d < image.directoryCount; ++d) {
+        const PeDirectory& directory = image.directories[d];
+        const std::size_t entry = at.directories + Entry::EntrySize * d;
+        if (d == PeDirectoryIndex::Resource) {
+            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(resourceSize));
+        } else if (d == PeDirectoryIndex::Certificate) {
+            PutU32(head, entry + Entry::Rva, 0);
+            PutU32(head, entry + Entry::Size, 0);
+        } else if (directory.rva >= old.virtualAddress + oldSpan) {
+            PutU32(head, entry + Entry::Rva, shifted(directory.rva, deltaVa));
+        }
+    }
+    PutU32(head, at.checkSum, PeChecksum(out.runs, at.checkSum));
     return true;
 }

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "Packer/pe/ByteRuns.h"
 #include "Packer/pe/PeImage.h"

@@ -2,7 +2,7 @@
 // file offset; a group's entry is 14 bytes and ends with the image's RT_ICON id instead.
 #include "Packer/rsrc/IconFile.h"
 
-#include <set>
+#include <utility>
 
 #include "Packer/pe/ByteFields.h"
 
@@ -23,32 +23,30 @@ bool ReadIconFile(std::span<const std::uint8_t> file, std::vector<IconImage>& im
     const auto type = reader.U16(2);
     const auto count = reader.U16(4);
     if (!reserved || !count || *reserved != 0 || *type != 1) {
-        error = "not an icon file (no icon header)";
-        return false;
+        return Refuse(error, "not an icon file (no icon header)");
     }
     if (*count == 0 || *count > MostImages ||
         !reader.Has(HeaderSize, std::uint64_t{FileEntrySize} * *count)) {
-        error = "the icon file holds no image or more than 255, or its directory is cut short";
-        return false;
+        return Refuse(
+            error, "the icon file holds no image or more than 255, or its directory is cut short");
     }
     for (std::uint32_t i = 0; i < *count; ++i) {
         const std::uint64_t at = HeaderSize + std::uint64_t{FileEntrySize} * i;
         const std::uint32_t size = *reader.U32(at + 8);
         const std::uint32_t offset = *reader.U32(at + 12);
         if (size == 0 || !reader.Has(offset, size)) {
-            error = "image " + std::to_string(i + 1) + " of the icon file lies outside it";
-            return false;
+            return Refuse(error,
+                          "image " + std::to_string(i + 1) + " of the icon file lies outside it");
         }
-        IconImage image;
         // In range: the directory was checked against the file's size above.
         const auto entry = static_cast<std::size_t>(at);
-        image.width = file[entry];
-        image.height = file[entry + 1];
-        image.colourCount = file[entry + 2];
-        image.planes = *reader.U16(at + 4);
-        image.bitCount = *reader.U16(at + 6);
-        image.bytes.assign(file.begin() + offset, file.begin() + offset + size);
-        images.push_back(std::move(image));
+        const auto bytes = file.subspan(offset, size);
+        images.push_back(IconImage{.width = file[entry],
+                                   .height = file[entry + 1],
+                                   .colourCount = file[entry + 2],
+                                   .planes = *reader.U16(at + 4),
+                                   .bitCount = *reader.U16(at + 6),
+                                   .bytes = std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
     }
     return true;
 }
@@ -67,18 +65,13 @@ void ReplaceIconGroup(ResourceTree& tree, std::uint32_t groupId, std::uint32_t l
             }
         }
     }
-    std::set<std::uint32_t> used;
-    for (const auto& [key, data] : tree) {
-        if (key.type == ResourceType::Icon && key.language == language) {
-            used.insert(key.id);
-        }
-    }
     std::vector<std::uint8_t> group(HeaderSize + GroupEntrySize * images.size(), 0);
     PutU16(group, 2, 1);
     PutU16(group, 4, static_cast<std::uint32_t>(images.size()));
     std::uint32_t id = 1;
     for (std::size_t i = 0; i < images.size(); ++i, ++id) {
-        while (used.count(id) != 0) {
+        // The icons added so far took lower ids, so a taken id is another resource's.
+        while (tree.contains({ResourceType::Icon, id, language})) {
             ++id;
         }
         const IconImage& image = images[i];

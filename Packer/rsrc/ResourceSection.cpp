@@ -3,7 +3,6 @@
 #include "Packer/rsrc/ResourceSection.h"
 
 #include <array>
-#include <utility>
 
 #include "Packer/pe/ByteFields.h"
 #include "Packer/pe/PeLayout.h"
@@ -26,14 +25,9 @@ struct Directory {
 // Level 0 is the root; level 1 one directory per type; level 2 one per type and id.
 using Levels = std::array<std::vector<Directory>, DirectoryField::Depth>;
 
-// Where the pieces of the section lie: the directories' offsets are in Levels.
-struct Placement {
-    std::uint64_t dataEntries = 0;
-    std::vector<std::uint64_t> dataOffsets;
-    std::uint64_t end = 0;
-};
-
-Levels GatherDirectories(const ResourceTree& tree) {
+// Gathers the directories and places them breadth first; dataEntries is set to where the data
+// entries start, right after them.
+Levels LayOutDirectories(const ResourceTree& tree, std::uint64_t& dataEntries) {
     Levels levels;
     levels[0].resize(1);
     std::size_t dataIndex = 0;
@@ -55,63 +49,15 @@ Levels GatherDirectories(const ResourceTree& tree) {
         levels[2].back().targets.push_back(dataIndex++);
         previous = &key;
     }
-    return levels;
-}
-
-// Places every directory breadth first, then the data entries, then each piece of data aligned.
-Placement Place(const ResourceTree& tree, Levels& levels) {
-    Placement place;
-    std::uint64_t at = 0;
+    dataEntries = 0;
     for (auto& level : levels) {
         for (auto& directory : level) {
-            directory.offset = at;
-            at += DirectoryField::HeaderSize + DirectoryField::EntrySize * directory.ids.size();
+            directory.offset = dataEntries;
+            dataEntries +=
+                DirectoryField::HeaderSize + DirectoryField::EntrySize * directory.ids.size();
         }
     }
-    place.dataEntries = at;
-    at += DataEntry::EntrySize * tree.size();
-    for (const auto& [key, data] : tree) {
-        at = AlignUp(at, DataAlignment);
-        place.dataOffsets.push_back(at);
-        at += data.bytes.size();
-    }
-    place.end = at;
-    return place;
-}
-
-// Gives the directories and data entries, which the data follow.
-std::vector<std::uint8_t> WriteTables(const ResourceTree& tree, const Levels& levels,
-                                      const Placement& place, std::uint32_t sectionRva) {
-    std::vector<std::uint8_t> section(
-        static_cast<std::size_t>(place.dataEntries + DataEntry::EntrySize * tree.size()));
-    for (std::size_t level = 0; level < levels.size(); ++level) {
-        for (const auto& directory : levels[level]) {
-            PutU16(section, static_cast<std::size_t>(directory.offset + DirectoryField::IdCount),
-                   static_cast<std::uint32_t>(directory.ids.size()));
-            for (std::size_t i = 0; i < directory.ids.size(); ++i) {
-                const std::uint64_t target =
-                    level + 1 < levels.size()
-                        ? (levels[level + 1][directory.targets[i]].offset | DirectoryField::HighBit)
-                        : place.dataEntries + DataEntry::EntrySize * directory.targets[i];
-                const auto entry = static_cast<std::size_t>(
-                    directory.offset + DirectoryField::HeaderSize + DirectoryField::EntrySize * i);
-                PutU32(section, entry + DirectoryField::EntryName, directory.ids[i]);
-                PutU32(section, entry + DirectoryField::EntryTarget,
-                       static_cast<std::uint32_t>(target));
-            }
-        }
-    }
-    std::size_t index = 0;
-    for (const auto& [key, data] : tree) {
-        const auto entry =
-            static_cast<std::size_t>(place.dataEntries + DataEntry::EntrySize * index);
-        PutU32(section, entry + DataEntry::Rva,
-               static_cast<std::uint32_t>(sectionRva + place.dataOffsets[index]));
-        PutU32(section, entry + DataEntry::Size, static_cast<std::uint32_t>(data.bytes.size()));
-        PutU32(section, entry + DataEntry::CodePage, data.codePage);
-        ++index;
-    }
-    return section;
+    return levels;
 }
 
 }  // namespace
@@ -119,26 +65,51 @@ std::vector<std::uint8_t> WriteTables(const ResourceTree& tree, const Levels& le
 bool WriteResourceSection(const ResourceTree& tree, std::uint32_t sectionRva, ByteRuns& runs,
                           std::string& error) {
     if (tree.empty()) {
-        error = "no resources to write";
-        return false;
+        return Refuse(error, "no resources to write");
     }
-    Levels levels = GatherDirectories(tree);
-    const Placement place = Place(tree, levels);
-    if (place.end + sectionRva >= PeLayout::LargestImage) {
-        error = "the resources would take " + std::to_string(place.end) +
-                " bytes: the image would pass 2 GiB";
-        return false;
-    }
-    std::vector<std::uint8_t> section = WriteTables(tree, levels, place, sectionRva);
-    runs = ByteRuns{};
-    std::uint64_t written = section.size();
-    AppendOwned(runs, std::move(section));
-    std::size_t index = 0;
+    std::uint64_t dataEntries = 0;
+    const Levels levels = LayOutDirectories(tree, dataEntries);
+    const std::uint64_t tablesEnd = dataEntries + DataEntry::EntrySize * tree.size();
+    std::uint64_t end = tablesEnd;
     for (const auto& [key, data] : tree) {
-        const std::uint64_t padding = place.dataOffsets[index++] - written;
-        AppendOwned(runs, std::vector<std::uint8_t>(static_cast<std::size_t>(padding), 0));
+        end = AlignUp(end, DataAlignment) + data.bytes.size();
+    }
+    if (end + sectionRva >= PeLayout::LargestImage) {
+        return Refuse(error, "the resources would take " + std::to_string(end) +
+                                 " bytes: the image would pass 2 GiB");
+    }
+    runs = ByteRuns{};
+    std::vector<std::uint8_t>& tables =
+        AppendOwned(runs, std::vector<std::uint8_t>(static_cast<std::size_t>(tablesEnd)));
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        for (const auto& directory : levels[level]) {
+            PutU16(tables, static_cast<std::size_t>(directory.offset + DirectoryField::IdCount),
+                   static_cast<std::uint32_t>(directory.ids.size()));
+            for (std::size_t i = 0; i < directory.ids.size(); ++i) {
+                const std::uint64_t target =
+                    level + 1 < levels.size()
+                        ? (levels[level + 1][directory.targets[i]].offset | DirectoryField::HighBit)
+                        : dataEntries + DataEntry::EntrySize * directory.targets[i];
+                const auto entry = static_cast<std::size_t>(
+                    directory.offset + DirectoryField::HeaderSize + DirectoryField::EntrySize * i);
+                PutU32(tables, entry + DirectoryField::EntryName, directory.ids[i]);
+                PutU32(tables, entry + DirectoryField::EntryTarget,
+                       static_cast<std::uint32_t>(target));
+            }
+        }
+    }
+    // Each piece of data follows the one before it, aligned; its data entry says where.
+    std::uint64_t written = tablesEnd;
+    std::size_t entry = static_cast<std::size_t>(dataEntries);
+    for (const auto& [key, data] : tree) {
+        const std::uint64_t offset = AlignUp(written, DataAlignment);
+        PutU32(tables, entry + DataEntry::Rva, static_cast<std::uint32_t>(sectionRva + offset));
+        PutU32(tables, entry + DataEntry::Size, static_cast<std::uint32_t>(data.bytes.size()));
+        PutU32(tables, entry + DataEntry::CodePage, data.codePage);
+        entry += DataEntry::EntrySize;
+        AppendOwned(runs, std::vector<std::uint8_t>(static_cast<std::size_t>(offset - written), 0));
         AppendView(runs, data.bytes);
-        written += padding + data.bytes.size();
+        written = offset + data.bytes.size();
     }
     return true;
 }

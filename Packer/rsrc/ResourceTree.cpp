@@ -23,25 +23,23 @@ struct TreeWalk {
     std::uint64_t dataBytes = 0;
 
     bool Fail(const std::string& what) {
-        error = "the resource tree does not parse: " + what;
-        return false;
+        return Refuse(error, "the resource tree does not parse: " + what);
     }
 
     bool ReadData(std::uint32_t at, const ResourceKey& key) {
-        const auto rva = directory.U32(at + std::uint64_t{DataEntry::Rva});
-        const auto size = directory.U32(at + std::uint64_t{DataEntry::Size});
-        const auto codePage = directory.U32(at + std::uint64_t{DataEntry::CodePage});
-        if (!rva || !size || !codePage || !directory.Has(at, DataEntry::EntrySize) ||
-            !reached.insert(at).second) {
+        if (!directory.Has(at, DataEntry::EntrySize) || !reached.insert(at).second) {
             return Fail("a data entry lies outside the directory or is reached twice");
         }
-        const auto offset = FileOffsetOfRva(image, *rva, *size);
-        dataBytes += *size;
+        const std::uint32_t rva = *directory.U32(at + DataEntry::Rva);
+        const std::uint32_t size = *directory.U32(at + DataEntry::Size);
+        const std::uint32_t codePage = *directory.U32(at + DataEntry::CodePage);
+        const auto offset = FileOffsetOfRva(image, rva, size);
+        dataBytes += size;
         if (!offset || dataBytes > file.size()) {
             return Fail("the data of resource " + std::to_string(key.type) + "/" +
                         std::to_string(key.id) + " lies outside the image's sections");
         }
-        tree[key] = ResourceView{file.subspan(static_cast<std::size_t>(*offset), *size), *codePage};
+        tree[key] = ResourceView{file.subspan(static_cast<std::size_t>(*offset), size), codePage};
         return true;
     }
 
@@ -87,13 +85,10 @@ std::optional<ResourceDirectoryEntries> ReadDirectoryEntries(const ByteReader& t
     const std::uint64_t first = offset + DirectoryField::HeaderSize;
     entries.complete = tree.Has(first, std::uint64_t{DirectoryField::EntrySize} * (*named + *ids));
     for (std::uint64_t at = first + std::uint64_t{DirectoryField::EntrySize} * *named;
-         entries.ids.size() < *ids; at += DirectoryField::EntrySize) {
-        const auto name = tree.U32(at + DirectoryField::EntryName);
-        const auto target = tree.U32(at + DirectoryField::EntryTarget);
-        if (!name || !target) {
-            break;
-        }
-        entries.ids.push_back({*name, *target});
+         entries.ids.size() < *ids && tree.Has(at, DirectoryField::EntrySize);
+         at += DirectoryField::EntrySize) {
+        entries.ids.push_back({*tree.U32(at + DirectoryField::EntryName),
+                               *tree.U32(at + DirectoryField::EntryTarget)});
     }
     return entries;
 }
@@ -116,19 +111,10 @@ bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
     }
     const auto bytes = DirectoryBytes(file, image, PeDirectoryIndex::Resource);
     if (!bytes) {
-        error =
-            "the resource tree does not parse: its directory entry points outside the "
-            "image's sections";
-        return false;
+        return Refuse(error,
+                      "the resource tree does not parse: its directory entry points outside the "
+                      "image's sections");
     }
     TreeWalk walk{file, image, ByteReader{*bytes}, views, error, {}, 0};
     return walk.ReadDirectory(0, 0, {});
-}
-
-bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
-                      std::string& error) {
-    ResourceViews views;
-    const bool read = ReadResourceViews(file, image, views, error);
-    tree = read ? CopyResources(views) : ResourceTree{};
-    return read;
 }

@@ -7,7 +7,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "Packer/pe/ByteFields.h"
@@ -15,11 +14,7 @@
 #include "Packer/pe/PeLayout.h"
 
 namespace ResourceType {
-inline constexpr std::uint32_t Icon = 3;
-inline constexpr std::uint32_t Rcdata = 10;
-inline constexpr std::uint32_t GroupIcon = 14;
-inline constexpr std::uint32_t Version = 16;
-inline constexpr std::uint32_t Manifest = 24;
+inline constexpr std::uint32_t Icon = 3, Rcdata = 10, GroupIcon = 14, Version = 16, Manifest = 24;
 }  // namespace ResourceType
 
 // Set in a resource directory entry's target when it leads to a sub-directory, not to data.
@@ -56,8 +51,6 @@ struct ResourceKey {
 struct ResourceData {
     std::vector<std::uint8_t> bytes;
     std::uint32_t codePage = 0;
-
-    friend bool operator==(const ResourceData&, const ResourceData&) = default;
 };
 
 // Sorted as the directory tree must be: by type, then id, then language.
@@ -74,14 +67,11 @@ using ResourceViews = std::map<ResourceKey, ResourceView>;
 // Copies the resources' bytes out of the file they view.
 ResourceTree CopyResources(const ResourceViews& views);
 
-// Reads the resource tree as ReadResourceTree does, without copying any resource's bytes.
+// Reads the resource tree the image's resource directory entry points at, without copying any
+// resource's bytes; an image without one gives an empty tree. Returns false with error when the
+// tree does not parse: an entry or data outside the section or the file, a level missing or one
+// too many, a directory reached twice, one id twice in a directory, or data that together exceed
+// the section. Names given as strings are refused too: no launcher has them, and this tree keeps
+// ids only.
 bool ReadResourceViews(std::span<const std::uint8_t> file, const PeImage& image,
                        ResourceViews& views, std::string& error);
-
-// Reads the resource tree the image's resource directory entry points at; an image without one
-// gives an empty tree. Returns false with error when the tree does not parse: an entry or data
-// outside the section or the file, a level missing or one too many, a directory reached twice,
-// one id twice in a directory, or data that together exceed the section. Names given as
-// strings are refused too: no launcher has them, and this tree keeps ids only.
-bool ReadResourceTree(std::span<const std::uint8_t> file, const PeImage& image, ResourceTree& tree,
-                      std::string& error);

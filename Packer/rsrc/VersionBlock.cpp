@@ -15,70 +15,54 @@ constexpr int DeepestNode = 6;
 constexpr std::uint32_t FixedSignature = 0xFEEF04BDu;
 constexpr std::size_t FixedInfoSize = 52;
 
-struct NodeReader {
-    ByteReader block;
-    std::string& error;
+constexpr char Unparsed[] = "the version block does not parse";
 
-    bool Fail() {
-        error = "the version block does not parse";
-        return false;
+// Reads the node at offset, which must end by limit.
+bool ReadNode(const ByteReader& block, std::uint64_t at, std::uint64_t limit, int depth,
+              VersionNode& node, std::string& error) {
+    const auto declared = block.U16(at);
+    const auto valueLength = block.U16(at + 2);
+    const auto type = block.U16(at + 4);
+    if (!declared || !valueLength || !type || *declared < 6 || at + *declared > limit ||
+        depth > DeepestNode) {
+        return Refuse(error, Unparsed);
     }
-
-    // Reads the node at offset, which must end by limit; sets length to its length.
-    bool Read(std::uint64_t at, std::uint64_t limit, int depth, VersionNode& node,
-              std::uint64_t& length) {
-        const auto declared = block.U16(at);
-        const auto valueLength = block.U16(at + 2);
-        const auto type = block.U16(at + 4);
-        if (!declared || !valueLength || !type || *declared < 6 || at + *declared > limit ||
-            depth > DeepestNode) {
-            return Fail();
-        }
-        const std::uint64_t end = at + *declared;
-        std::uint64_t cursor = at + 6;
-        for (;; cursor += 2) {
-            if (cursor + 2 > end) {
-                return Fail();
-            }
-            const std::uint16_t unit = *block.U16(cursor);
-            if (unit == 0) {
-                break;
-            }
-            node.key += static_cast<char16_t>(unit);
-        }
-        node.type = *type;
-        const std::uint64_t valueBytes =
-            *type == 1 ? std::uint64_t{*valueLength} * 2 : *valueLength;
-        const std::uint64_t valueAt = std::min(AlignUp(cursor + 2, 4), end);
-        if (valueAt + valueBytes > end) {
-            return Fail();
-        }
-        node.value.assign(block.bytes.begin() + static_cast<std::ptrdiff_t>(valueAt),
-                          block.bytes.begin() + static_cast<std::ptrdiff_t>(valueAt + valueBytes));
-        for (std::uint64_t child = AlignUp(valueAt + valueBytes, 4); child < end;) {
-            std::uint64_t childLength = 0;
-            if (!Read(child, end, depth + 1, node.children.emplace_back(), childLength)) {
-                return false;
-            }
-            child = AlignUp(child + childLength, 4);
-        }
-        length = *declared;
-        return true;
+    const std::uint64_t end = at + *declared;
+    std::uint64_t cursor = at + 6;
+    for (; cursor + 2 <= end && *block.U16(cursor) != 0; cursor += 2) {
+        node.key += static_cast<char16_t>(*block.U16(cursor));
     }
-};
+    if (cursor + 2 > end) {
+        return Refuse(error, Unparsed);  // the key has no terminating zero
+    }
+    node.type = *type;
+    const std::uint64_t valueBytes = *type == 1 ? std::uint64_t{*valueLength} * 2 : *valueLength;
+    const std::uint64_t valueAt = std::min(AlignUp(cursor + 2, 4), end);
+    if (valueAt + valueBytes > end) {
+        return Refuse(error, Unparsed);
+    }
+    node.value.assign(block.bytes.begin() + static_cast<std::ptrdiff_t>(valueAt),
+                      block.bytes.begin() + static_cast<std::ptrdiff_t>(valueAt + valueBytes));
+    // A child read whole has a length that lies in the block.
+    for (std::uint64_t child = AlignUp(valueAt + valueBytes, 4); child < end;
+         child = AlignUp(child + *block.U16(child), 4)) {
+        if (!ReadNode(block, child, end, depth + 1, node.children.emplace_back(), error)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 void PadTo4(std::vector<std::uint8_t>& out) {
     out.resize(static_cast<std::size_t>(AlignUp(out.size(), 4)), 0);
 }
 
+// Gives text as UTF-16 units ending with a zero unit.
 std::vector<std::uint8_t> TextValue(std::u16string_view text) {
-    std::vector<std::uint8_t> value;
-    for (const char16_t unit : text) {
-        value.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        value.push_back(static_cast<std::uint8_t>(unit >> 8));
+    std::vector<std::uint8_t> value(2 * (text.size() + 1), 0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        PutU16(value, 2 * i, text[i]);
     }
-    value.push_back(0);
-    value.push_back(0);
     return value;
 }
 
@@ -99,17 +83,6 @@ void WriteNode(const VersionNode& node, std::vector<std::uint8_t>& out) {
     PutU16(out, start + 4, node.type);
 }
 
-std::u16string VersionText(const VersionNumber& version) {
-    std::string text;
-    for (std::size_t i = 0; i < version.size(); ++i) {
-        if (i > 0) {
-            text += '.';
-        }
-        text += std::to_string(version[i]);
-    }
-    return std::u16string(text.begin(), text.end());
-}
-
 }  // namespace
 
 std::optional<VersionNumber> ParseVersionNumber(std::string_view text) {
@@ -128,17 +101,12 @@ std::optional<VersionNumber> ParseVersionNumber(std::string_view text) {
         version[i] = static_cast<std::uint16_t>(part);
         at = next;
     }
-    if (at != end) {
-        return std::nullopt;
-    }
-    return version;
+    return at == end ? std::optional(version) : std::nullopt;
 }
 
 bool ReadVersionBlock(std::span<const std::uint8_t> bytes, VersionNode& root, std::string& error) {
     root = VersionNode{};
-    NodeReader reader{ByteReader{bytes}, error};
-    std::uint64_t length = 0;
-    return reader.Read(0, bytes.size(), 0, root, length);
+    return ReadNode(ByteReader{bytes}, 0, bytes.size(), 0, root, error);
 }
 
 std::vector<std::uint8_t> WriteVersionBlock(const VersionNode& root) {
@@ -149,16 +117,16 @@ std::vector<std::uint8_t> WriteVersionBlock(const VersionNode& root) {
 
 bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& version,
                 std::string& error) {
-    const ByteReader fixed{root.value};
-    if (root.value.size() < FixedInfoSize || fixed.U32(0) != FixedSignature) {
-        error = "the version block has no fixed file information";
-        return false;
+    if (root.value.size() < FixedInfoSize || ByteReader{root.value}.U32(0) != FixedSignature) {
+        return Refuse(error, "the version block has no fixed file information");
     }
     const std::size_t at = field == VersionField::File ? 8 : 16;
     PutU32(root.value, at, static_cast<std::uint32_t>(version[0]) << 16 | version[1]);
     PutU32(root.value, at + 4, static_cast<std::uint32_t>(version[2]) << 16 | version[3]);
 
     const std::u16string key = field == VersionField::File ? u"FileVersion" : u"ProductVersion";
+    const std::string number = std::to_string(version[0]) + '.' + std::to_string(version[1]) + '.' +
+                               std::to_string(version[2]) + '.' + std::to_string(version[3]);
     bool tables = false;
     for (VersionNode& info : root.children) {
         if (info.key != u"StringFileInfo") {
@@ -177,12 +145,11 @@ bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& vers
                 text->key = key;
             }
             text->type = 1;
-            text->value = TextValue(VersionText(version));
+            text->value = TextValue(std::u16string(number.begin(), number.end()));
         }
     }
     if (!tables) {
-        error = "the version block has no string table";
-        return false;
+        return Refuse(error, "the version block has no string table");
     }
     return true;
 }
