@@ -60,6 +60,21 @@ static_assert(VirtualSize == NameLength && VirtualAddress == VirtualSize + 4 &&
 static_assert(Characteristics == RawOffset + 4 + 4 + 4 + 2 + 2 && Characteristics + 4 == Size);
 }  // namespace SectionHeader
 
+// A base relocation block: its page and size, then 2-byte entries of a type and a page offset.
+// Type 0 pads and patches nothing; type 10 patches 8 bytes; the others a linker writes patch 4.
+namespace Relocation {
+inline constexpr std::uint32_t BlockSize = 4, BlockHeader = 8, EntrySize = 2;
+inline constexpr std::uint32_t TypeShift = 12, OffsetMask = 0xFFF, Absolute = 0, Dir64 = 10;
+inline constexpr std::uint32_t Dir64Width = 8, Width = 4;
+static_assert(BlockSize + 4 == BlockHeader && OffsetMask + 1 == 1u << TypeShift);
+}  // namespace Relocation
+
+// A debug directory entry: the size, address and file offset of its data end it.
+namespace DebugEntry {
+inline constexpr std::uint32_t DataSize = 16, DataRva = 20, DataOffset = 24, Size = 28;
+static_assert(DataRva == DataSize + 4 && DataOffset == DataRva + 4 && DataOffset + 4 == Size);
+}  // namespace DebugEntry
+
 // The resource directory: a 16-byte header whose last fields count the entries named by strings
 // and by ids, then those 8-byte entries (named first). HighBit is set in a name that is a
 // string's offset and in a target that is a sub-directory's.

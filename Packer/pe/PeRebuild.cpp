@@ -23,11 +23,10 @@ constexpr const char* DirectoryNames[] = {"export table",         "import table"
                                           "CLR runtime header",   "reserved entry"};
 
 // Checks that no base relocation patches an address at or after start: such a relocation means
-// code or data holds the address of something in a section that would move or be rebuilt. A
-// block is its page and size (4 bytes each), then 2-byte entries of a type (the top 4 bits) and
-// an offset in the page. Type 0 pads; type 10 patches 8 bytes; the others a linker writes, 4.
+// code or data holds the address of something in a section that would move or be rebuilt.
 bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, std::uint32_t start,
                       std::string& error) {
+    namespace Field = PeLayout::Relocation;
     if (image.directories[PeDirectoryIndex::BaseRelocation].size == 0) {
         return true;
     }
@@ -38,14 +37,18 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
     const ByteReader blocks{*table};
     for (std::uint64_t at = 0; at < table->size();) {
         const auto page = blocks.U32(at);
-        const auto size = blocks.U32(at + 4);
-        if (!page || !size || *size < 8 || *size % 2 != 0 || !blocks.Has(at, *size)) {
+        const auto size = blocks.U32(at + Field::BlockSize);
+        if (!page || !size || *size < Field::BlockHeader || *size % Field::EntrySize != 0 ||
+            !blocks.Has(at, *size)) {
             return Refuse(error, "the base relocation table does not parse");
         }
-        for (std::uint64_t entry = at + 8; entry < at + *size; entry += 2) {
-            const std::uint32_t type = *blocks.U16(entry) >> 12;
-            const std::uint64_t address = std::uint64_t{*page} + (*blocks.U16(entry) & 0xFFF);
-            if (type != 0 && address + (type == 10 ? 8 : 4) > start) {
+        for (std::uint64_t entry = at + Field::BlockHeader; entry < at + *size;
+             entry += Field::EntrySize) {
+            const std::uint32_t type = *blocks.U16(entry) >> Field::TypeShift;
+            const std::uint64_t address =
+                std::uint64_t{*page} + (*blocks.U16(entry) & Field::OffsetMask);
+            const std::uint32_t width = type == Field::Dir64 ? Field::Dir64Width : Field::Width;
+            if (type != Field::Absolute && address + width > start) {
                 char text[16];
                 std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address));
                 return Refuse(error, std::string("a base relocation at address ") + text +
@@ -59,22 +62,22 @@ bool CheckRelocations(std::span<const std::uint8_t> file, const PeImage& image, 
 }
 
 // Checks that debug data, which the debug directory names by address and by file offset, lies
-// before the resource section. A directory entry is 28 bytes; the size, address and file offset
-// of its data end it.
+// before the resource section.
 bool CheckDebugData(std::span<const std::uint8_t> file, const PeImage& image,
                     const PeSection& resources, std::string& error) {
+    namespace Field = PeLayout::DebugEntry;
     if (image.directories[PeDirectoryIndex::Debug].size == 0) {
         return true;
     }
     const auto table = DirectoryBytes(file, image, PeDirectoryIndex::Debug);
-    if (!table || table->size() % 28 != 0) {
+    if (!table || table->size() % Field::Size != 0) {
         return Refuse(error, "the debug directory does not parse");
     }
     const ByteReader entries{*table};
-    for (std::uint64_t at = 0; at < table->size(); at += 28) {
-        const std::uint64_t size = *entries.U32(at + 16);
-        const std::uint32_t address = *entries.U32(at + 20);
-        const std::uint32_t pointer = *entries.U32(at + 24);
+    for (std::uint64_t at = 0; at < table->size(); at += Field::Size) {
+        const std::uint64_t size = *entries.U32(at + Field::DataSize);
+        const std::uint32_t address = *entries.U32(at + Field::DataRva);
+        const std::uint32_t pointer = *entries.U32(at + Field::DataOffset);
         if ((address != 0 && address + size > resources.virtualAddress) ||
             (pointer != 0 && pointer + size > resources.rawOffset)) {
             return Refuse(error, "debug data lies in the resource section or after it");
@@ -163,6 +166,57 @@ bool CheckLaterSections(const PeImage& image, std::size_t index, std::string& er
     return true;
 }
 
+// The new resource section's sizes and how far what follows it moves.
+struct NewSizes {
+    std::uint64_t resources = 0;  // its bytes
+    std::uint64_t raw = 0;        // its bytes padded to the file alignment
+    std::uint64_t oldEnd = 0;     // the address where the old section's span ended
+    std::int64_t deltaVa = 0;     // how far later sections move in the address space
+    std::int64_t deltaRaw = 0;    // and in the file
+    std::uint64_t sizeOfImage = 0;
+};
+
+// Sets the header fields the new section changes: section sizes and places, SizeOfImage,
+// SizeOfInitializedData and the data directories (the certificate table dropped).
+void PatchHeaders(std::vector<std::uint8_t>& head, const PeImage& image, std::size_t index,
+                  const NewSizes& sized) {
+    namespace Section = PeLayout::SectionHeader;
+    namespace Entry = PeLayout::DataDirectory;
+    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
+        return static_cast<std::uint32_t>(value + delta);
+    };
+    const PeFieldOffsets& at = image.offsets;
+    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
+    PutU32(head, header(index) + Section::VirtualSize, static_cast<std::uint32_t>(sized.resources));
+    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(sized.raw));
+    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
+        const PeSection& section = image.sections[i];
+        PutU32(head, header(i) + Section::VirtualAddress,
+               shifted(section.virtualAddress, sized.deltaVa));
+        if (section.rawSize != 0) {
+            PutU32(head, header(i) + Section::RawOffset,
+                   shifted(section.rawOffset, sized.deltaRaw));
+        }
+    }
+    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sized.sizeOfImage));
+    if (image.sections[index].characteristics & Section::InitializedData) {
+        PutU32(head, at.sizeOfInitializedData,
+               shifted(image.sizeOfInitializedData, sized.deltaRaw));
+    }
+    for (std::size_t d = 0; d < image.directoryCount; ++d) {
+        const PeDirectory& directory = image.directories[d];
+        const std::size_t entry = at.directories + Entry::EntrySize * d;
+        if (d == PeDirectoryIndex::Resource) {
+            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(sized.resources));
+        } else if (d == PeDirectoryIndex::Certificate) {
+            PutU32(head, entry + Entry::Rva, 0);
+            PutU32(head, entry + Entry::Size, 0);
+        } else if (directory.rva >= sized.oldEnd) {
+            PutU32(head, entry + Entry::Rva, shifted(directory.rva, sized.deltaVa));
+        }
+    }
+}
+
 }  // namespace
 
 bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const PeImage& image,
@@ -185,21 +239,18 @@ bool CheckResourceSectionReplaceable(std::span<const std::uint8_t> file, const P
 bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImage& image,
                                 std::size_t index, ByteRuns&& resources, ByteRuns& out,
                                 std::string& error) {
-    namespace Section = PeLayout::SectionHeader;
-    namespace Entry = PeLayout::DataDirectory;
     const PeSection& old = image.sections[index];
     const bool last = index + 1 == image.sections.size();
-    // The old section's address range, up to the next section.
-    const std::uint64_t oldSpan =
-        (last ? image.sizeOfImage : image.sections[index + 1].virtualAddress) - old.virtualAddress;
-    const std::uint64_t resourceSize = RunsSize(resources);
-    const std::uint64_t newRaw = AlignUp(resourceSize, image.fileAlignment);
-    const auto deltaVa =
-        static_cast<std::int64_t>(AlignUp(resourceSize, image.sectionAlignment) - oldSpan);
-    const auto deltaRaw = static_cast<std::int64_t>(newRaw - old.rawSize);
-    const auto sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + deltaVa);
-    if (sizeOfImage > PeLayout::LargestImage ||
-        image.sectionsEnd + deltaRaw > PeLayout::LargestImage) {
+    NewSizes sized;
+    sized.oldEnd = last ? image.sizeOfImage : image.sections[index + 1].virtualAddress;
+    sized.resources = RunsSize(resources);
+    sized.raw = AlignUp(sized.resources, image.fileAlignment);
+    sized.deltaVa = static_cast<std::int64_t>(AlignUp(sized.resources, image.sectionAlignment) -
+                                              (sized.oldEnd - old.virtualAddress));
+    sized.deltaRaw = static_cast<std::int64_t>(sized.raw - old.rawSize);
+    sized.sizeOfImage = static_cast<std::uint64_t>(image.sizeOfImage + sized.deltaVa);
+    if (sized.sizeOfImage > PeLayout::LargestImage ||
+        image.sectionsEnd + sized.deltaRaw > PeLayout::LargestImage) {
         return Refuse(error, "the image would pass 2 GiB");
     }
     out = ByteRuns{};
@@ -208,43 +259,12 @@ bool RebuildWithResourceSection(std::span<const std::uint8_t> file, const PeImag
     // Moving a vector keeps its buffer, so the views of resources' own runs stay valid.
     std::move(resources.owned.begin(), resources.owned.end(), std::back_inserter(out.owned));
     out.runs.insert(out.runs.end(), resources.runs.begin(), resources.runs.end());
-    AppendOwned(out, std::vector<std::uint8_t>(static_cast<std::size_t>(newRaw - resourceSize), 0));
+    AppendOwned(
+        out, std::vector<std::uint8_t>(static_cast<std::size_t>(sized.raw - sized.resources), 0));
     AppendView(out, file.subspan(
                         static_cast<std::size_t>(old.rawOffset + old.rawSize),
                         static_cast<std::size_t>(image.sectionsEnd - old.rawOffset - old.rawSize)));
-
-    // The header fields the new section changes: section sizes and places, SizeOfImage,
-    // SizeOfInitializedData, the data directories (the certificate table dropped), the checksum.
-    const auto shifted = [](std::uint32_t value, std::int64_t delta) {
-        return static_cast<std::uint32_t>(value + delta);
-    };
-    const PeFieldOffsets& at = image.offsets;
-    const auto header = [&at](std::size_t i) { return at.sectionTable + Section::Size * i; };
-    PutU32(head, header(index) + Section::VirtualSize, static_cast<std::uint32_t>(resourceSize));
-    PutU32(head, header(index) + Section::RawSize, static_cast<std::uint32_t>(newRaw));
-    for (std::size_t i = index + 1; i < image.sections.size(); ++i) {
-        const PeSection& section = image.sections[i];
-        PutU32(head, header(i) + Section::VirtualAddress, shifted(section.virtualAddress, deltaVa));
-        if (section.rawSize != 0) {
-            PutU32(head, header(i) + Section::RawOffset, shifted(section.rawOffset, deltaRaw));
-        }
-    }
-    PutU32(head, at.sizeOfImage, static_cast<std::uint32_t>(sizeOfImage));
-    if (old.characteristics & Section::InitializedData) {
-        PutU32(head, at.sizeOfInitializedData, shifted(image.sizeOfInitializedData, deltaRaw));
-    }
-    for (std::size_t d = 0; d < image.directoryCount; ++d) {
-        const PeDirectory& directory = image.directories[d];
-        const std::size_t entry = at.directories + Entry::EntrySize * d;
-        if (d == PeDirectoryIndex::Resource) {
-            PutU32(head, entry + Entry::Size, static_cast<std::uint32_t>(resourceSize));
-        } else if (d == PeDirectoryIndex::Certificate) {
-            PutU32(head, entry + Entry::Rva, 0);
-            PutU32(head, entry + Entry::Size, 0);
-        } else if (directory.rva >= old.virtualAddress + oldSpan) {
-            PutU32(head, entry + Entry::Rva, shifted(directory.rva, deltaVa));
-        }
-    }
-    PutU32(head, at.checkSum, PeChecksum(out.runs, at.checkSum));
+    PatchHeaders(head, image, index, sized);
+    PutU32(head, image.offsets.checkSum, PeChecksum(out.runs, image.offsets.checkSum));
     return true;
 }
