@@ -150,44 +150,6 @@ int ComparePaths(std::wstring_view a, std::wstring_view b) {
     return left.elements.size() < right.elements.size() ? -1 : 1;
 }
 
-std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base) {
-    const PathParts fullParts = SplitPath(full);
-    PathParts baseParts = SplitPath(base);
-    if (!baseParts.elements.empty() && baseParts.elements.back().empty()) {
-        baseParts.elements.pop_back();
-    }
-    if (fullParts.rootName != baseParts.rootName ||
-        fullParts.hasRootDirectory != baseParts.hasRootDirectory ||
-        fullParts.elements.size() <= baseParts.elements.size()) {
-        return {};
-    }
-    for (std::size_t k = 0; k < baseParts.elements.size(); ++k) {
-        if (fullParts.elements[k] != baseParts.elements[k]) {
-            return {};
-        }
-    }
-    std::wstring relative;
-    for (std::size_t k = baseParts.elements.size(); k < fullParts.elements.size(); ++k) {
-        if (k > baseParts.elements.size()) {
-            relative.push_back(L'\\');
-        }
-        relative.append(fullParts.elements[k]);
-    }
-    return relative;
-}
-
-std::wstring_view FinalPathElement(std::wstring_view path) {
-    std::size_t end = path.size();
-    while (end > 0 && IsPathSeparator(path[end - 1])) {
-        --end;
-    }
-    std::size_t start = end;
-    while (start > 0 && !IsPathSeparator(path[start - 1])) {
-        --start;
-    }
-    return path.substr(start, end - start);
-}
-
 namespace {
 
 // Windows opens the device, not a file, for these names with any extension; spaces before the

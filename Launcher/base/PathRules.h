@@ -41,13 +41,6 @@ struct PathKeyEquality {
 // other character). Returns <0, 0 or >0.
 int ComparePaths(std::wstring_view a, std::wstring_view b);
 
-// Gives the elements of full that follow the elements of base, joined with backslashes, or an
-// empty text when full does not lie below base. Purely lexical.
-std::wstring LexicalRelativePath(std::wstring_view full, std::wstring_view base);
-
-// Gives the last element of path, ignoring separators at its end ("a\\b\\" gives "b").
-std::wstring_view FinalPathElement(std::wstring_view path);
-
 // Gives the elements of path between its separators (either kind; runs count as one), without
 // empty elements. The views point into path.
 std::vector<std::wstring_view> PathElements(std::wstring_view path);

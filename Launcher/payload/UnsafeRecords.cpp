@@ -45,14 +45,6 @@ std::vector<RecordPath> ReadRecordPaths(const PayloadViews& views) {
     return records;
 }
 
-std::vector<RecordPath> RecordPathsOf(const PendingEntries& entries) {
-    std::vector<RecordPath> records;
-    for (const PayloadEntry* entry : InIndexOrder(entries)) {
-        records.push_back(PathOf(*entry));
-    }
-    return records;
-}
-
 std::vector<UnsafeRecord> UnsafeRecords(const std::vector<RecordPath>& records) {
     LevelMap folders;
     for (const RecordPath& record : records) {

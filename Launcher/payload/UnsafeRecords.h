@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "Launcher/payload/ByteView.h"
-#include "Launcher/payload/PendingEntries.h"
 
 // One record's path, at its place in the manifest.
 struct RecordPath {
@@ -36,9 +35,6 @@ struct CaseCollision {
 // Gives every record's path in manifest order, repeats included. The payload has passed
 // VerifyAndParsePayload.
 std::vector<RecordPath> ReadRecordPaths(const PayloadViews& views);
-
-// Gives the paths of the entries in manifest order (what a map of pending entries still holds).
-std::vector<RecordPath> RecordPathsOf(const PendingEntries& entries);
 
 // Gives every record a start refuses, in the order of records: its folder or name breaks the
 // element rule (UnsafeRecordPathReason, which also refuses a folder named as the settings file),

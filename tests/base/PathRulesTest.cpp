@@ -141,22 +141,6 @@ TEST(PathKey, KeysAMapByCaseAndSeparatorInsensitiveElements) {
     EXPECT_FALSE(keys.insert(L"Modules//Tools/x.dll").second);
 }
 
-TEST(PathRelative, GivesElementsBelowBase) {
-    EXPECT_EQ(LexicalRelativePath(L"C:\\W\\a\\b.txt", L"C:\\W"), L"a\\b.txt");
-    EXPECT_EQ(LexicalRelativePath(L"C:\\W\\a\\b.txt", L"C:\\W\\"), L"a\\b.txt");
-    EXPECT_EQ(LexicalRelativePath(L"C:/W//a/b.txt", L"C:\\W"), L"a\\b.txt");
-    EXPECT_EQ(LexicalRelativePath(L"C:\\W\\Config.ini", L"C:\\W"), L"Config.ini");
-}
-
-TEST(PathRelative, IsEmptyOutsideBase) {
-    EXPECT_EQ(LexicalRelativePath(L"C:\\W", L"C:\\W"), L"");
-    EXPECT_EQ(LexicalRelativePath(L"C:\\Wx\\a", L"C:\\W"), L"");
-    EXPECT_EQ(LexicalRelativePath(L"C:\\w\\a", L"C:\\W"), L"");
-    EXPECT_EQ(LexicalRelativePath(L"D:\\W\\a", L"C:\\W"), L"");
-    EXPECT_EQ(LexicalRelativePath(L"C:W\\a", L"C:\\W"), L"");
-    EXPECT_EQ(LexicalRelativePath(L"C:\\a", L"C:\\W\\a"), L"");
-}
-
 // The record path rule refuses every element that Windows would resolve to something other than
 // a plain name below the folder: the folder itself, a parent, a renamed file, a device. Each name
 // is also put to the oracle written from Windows' documentation, which must agree.
@@ -211,13 +195,6 @@ TEST(RecordPath, AcceptsOrdinaryNamesAndNearMisses) {
         EXPECT_TRUE(WindowsKeepsRecordPath(folder, longest)) << folder;
         EXPECT_EQ(UnsafeRecordPathReason(folder, longest), "") << folder;
     }
-}
-
-TEST(PathElement, GivesTheLastElementWhateverTheSeparators) {
-    EXPECT_EQ(FinalPathElement(L"C:\\W\\Sub\\Config.ini"), L"Config.ini");
-    EXPECT_EQ(FinalPathElement(L"C:/W/Sub/"), L"Sub");
-    EXPECT_EQ(FinalPathElement(L"name"), L"name");
-    EXPECT_EQ(FinalPathElement(L"\\\\"), L"");
 }
 
 // Windows' ordinal comparison that ignores case: one unit for one unit, no expansion, and only

@@ -27,7 +27,7 @@ struct Decide {
     ItemAction operator()(ListedType type, const std::wstring& relativePath,
                           std::optional<std::uint32_t> checksum = std::nullopt) {
         const ItemDecision decision =
-            DecideListedItem(type, FinalPathElement(relativePath), relativePath, entries, [&] {
+            DecideListedItem(type, PathElements(relativePath).back(), relativePath, entries, [&] {
                 ++reads;
                 return checksum;
             });

@@ -298,15 +298,18 @@ TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
         return pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
     };
     PendingEntries entries;
-    const int records = std::uniform_int_distribution<int>(1, 4)(random);
-    for (int index = 0; index < records; ++index) {
+    std::vector<RecordPath> records;
+    const int count = std::uniform_int_distribution<int>(1, 4)(random);
+    for (int index = 0; index < count; ++index) {
         std::wstring folder;
         for (int depth = std::uniform_int_distribution<int>(0, 3)(random); depth > 0; --depth) {
             folder += (folder.empty() ? L"" : L"\\") + pick();
         }
         const std::wstring name = random() % 4 == 0 ? pick() + pick() : pick();
         const auto entry = MakeEntry(folder, name, TextBytes("payload"), index);
-        entries.emplace(entry->relativePath, entry);
+        if (entries.emplace(entry->relativePath, entry).second) {
+            records.push_back({index, folder, name, entry->relativePath});
+        }
     }
     const auto before = SnapshotFolder(work);
     const auto besideBefore = SnapshotFolder(beside);
@@ -317,7 +320,7 @@ TEST_P(HostileNames, NeverCostAConfigIniOrAnythingBesideTheFolder) {
         });
 
     // As a start does: the refusal first, then the synchronisation.
-    std::optional<LaunchFailure> failure = RefuseUnsafeRecords(work, RecordPathsOf(entries));
+    std::optional<LaunchFailure> failure = RefuseUnsafeRecords(work, records);
     if (!failure) {
         failure = SynchroniseWorkingDirectory(work, entries);
     }
