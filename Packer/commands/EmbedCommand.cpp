@@ -121,23 +121,21 @@ std::optional<int> ParseEmbedOptions(const std::vector<std::string>& args, Comma
     if (files && (line.options.count("--level") || line.options.count("--jobs"))) {
         return Usage("--level and --jobs apply to packing a DIR only", err);
     }
+    options.launcher = PathFromUtf8(line.positional[0]);
+    options.output = PathFromUtf8(output->second);
     std::string error;
     if (!ParsePackSettings(line, options.level, options.jobs, error) ||
         !ParseVersionOption(line, "--file-version", options.fileVersion, error) ||
-        !ParseVersionOption(line, "--product-version", options.productVersion, error)) {
+        !ParseVersionOption(line, "--product-version", options.productVersion, error) ||
+        !CheckOutputPath(options.output, error)) {
         return Usage(error, err);
     }
-    options.launcher = PathFromUtf8(line.positional[0]);
-    options.output = PathFromUtf8(output->second);
     options.stripSignature = line.flags.count("--strip-signature") != 0;
     if (!files) {
         options.dir = PathFromUtf8(line.positional[1]);
     }
     if (const auto icon = line.options.find("--icon"); icon != line.options.end()) {
         options.icon = PathFromUtf8(icon->second);
-    }
-    if (!CheckOutputPath(options.output, error)) {
-        return Usage(error, err);
     }
     if (SameFile(options.launcher, options.output)) {
         err << "nimbrel-pack embed: -o names the launcher being read; the launcher you embed "

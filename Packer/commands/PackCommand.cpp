@@ -72,17 +72,13 @@ std::optional<int> ParsePackOptions(const std::vector<std::string>& args, PackOp
         !line.options.count("--blob")) {
         return UsageError("pack", "needs one DIR, --manifest FILE and --blob FILE", PackHelp, err);
     }
-    std::string error;
-    if (!ParsePackSettings(line, options.level, options.jobs, error)) {
-        err << "nimbrel-pack pack: " << error << "\n";
-        return PackExit::Usage;
-    }
     options.dir = PathFromUtf8(line.positional[0]);
     options.manifest = PathFromUtf8(line.options.at("--manifest"));
     options.blob = PathFromUtf8(line.options.at("--blob"));
-    if (!CheckOutputPath(options.manifest, error) || !CheckOutputPath(options.blob, error)) {
-        err << "nimbrel-pack pack: " << error << "\n";
-        return PackExit::Usage;
+    std::string error;
+    if (!ParsePackSettings(line, options.level, options.jobs, error) ||
+        !CheckOutputPath(options.manifest, error) || !CheckOutputPath(options.blob, error)) {
+        return UsageError("pack", error, PackHelp, err);
     }
     if (SameFile(options.manifest, options.blob)) {
         err << "nimbrel-pack pack: --manifest and --blob name the same file\n";

@@ -99,18 +99,18 @@ FolderDiff DiffWorkingFolder(const std::filesystem::path& dir,
         // Past a listing that stopped early, the file system of this host is asked instead.
         const std::filesystem::path target = OnDisk(dir, entry->relativePath);
         const auto found = listed.find(entry->relativePath);
-        std::error_code error;
-        const bool standing =
-            found != listed.end() ||
-            std::filesystem::exists(std::filesystem::symlink_status(target, error));
-        const bool folderInTheWay = found != listed.end()
-                                        ? FollowedType(*found->second) == ListedType::Directory
-                                        : IsDirectoryFollowingLinks(target) == true;
         // The payload's settings file is a default, never written over anything at its path.
-        if (IsDefaultLeftAlone(entry->name, [&] { return standing; })) {
+        if (IsDefaultLeftAlone(entry->name, [&] {
+                std::error_code error;
+                return found != listed.end() ||
+                       std::filesystem::exists(std::filesystem::symlink_status(target, error));
+            })) {
             diff.rows.push_back({"spare", entry->relativePath, entry->index});
             continue;
         }
+        const bool folderInTheWay = found != listed.end()
+                                        ? FollowedType(*found->second) == ListedType::Directory
+                                        : IsDirectoryFollowingLinks(target) == true;
         diff.rows.push_back({"write", entry->relativePath, entry->index, folderInTheWay});
         if (!folderInTheWay) {
             continue;
