@@ -12,12 +12,8 @@ std::string Hex32(std::uint32_t value) {
     return text;
 }
 
-std::string ErrorCodeText(std::int32_t stage, std::uint32_t first, std::uint32_t second) {
-    return Utf16ToUtf8(StageErrorText(StageError{stage, first, second}));
-}
-
 std::string ErrorCodeWithName(const StageError& error) {
-    const std::string code = ErrorCodeText(error.stage, error.first, error.second);
+    const std::string code = Utf16ToUtf8(StageErrorText(error));
     if (error.stage == LaunchStage::LoadResources) {
         return code + " (" + PayloadCode::Name(static_cast<std::int32_t>(error.first)) + ")";
     }

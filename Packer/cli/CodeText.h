@@ -9,9 +9,7 @@
 // Gives value as 0x followed by eight upper-case hex digits.
 std::string Hex32(std::uint32_t value);
 
-// Gives the three-part code of a stage error as a launcher shows it ("5.3.11").
-std::string ErrorCodeText(std::int32_t stage, std::uint32_t first, std::uint32_t second);
-
-// Gives the code as ErrorCodeText does and, beside it, the name of the payload code it carries
-// ("5.3.11 (range past blob)"); the checksum and record-count stages carry none.
+// Gives the three-part code of a stage error as a launcher shows it and, beside it, the name of
+// the payload code it carries ("5.3.11 (range past blob)"); the checksum and record-count stages
+// carry none.
 std::string ErrorCodeWithName(const StageError& error);

@@ -39,8 +39,8 @@ bool SourceFromCommandLine(const CommandLine& line, PayloadSource& source, std::
 
 }  // namespace
 
-int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCode,
-                       LoadedPayload& payload, std::size_t& used, std::ostream& err) {
+int LoadCommandPayload(const char* command, const CommandLine& line, LoadedPayload& payload,
+                       std::size_t& used, std::ostream& err) {
     PayloadSource source;
     std::string error;
     if (!SourceFromCommandLine(line, source, used, error) || !LoadPayload(source, payload, error)) {
@@ -52,11 +52,8 @@ int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCo
     }
     if (payload.loaderCode != PayloadCode::Ok) {
         const bool manifest = payload.loaderCode < PayloadCode::BlobNotFound;
-        const StageError failure =
-            SignedStageError(LaunchStage::LoadResources, payload.loaderCode, 0);
-        const std::string code = nameCode
-                                     ? ErrorCodeWithName(failure)
-                                     : ErrorCodeText(failure.stage, failure.first, failure.second);
+        const std::string code =
+            ErrorCodeWithName(SignedStageError(LaunchStage::LoadResources, payload.loaderCode, 0));
         if (payload.loaderCode == PayloadCode::ManifestNotFound && !payload.exeBytes.empty()) {
             // The launcher as built without a payload, the one releases embed into.
             err << "nimbrel-pack " << command << ": no payload: this launcher carries no payload "
@@ -74,7 +71,7 @@ int LoadCommandPayload(const char* command, const CommandLine& line, bool nameCo
 
 std::optional<int> OpenPayloadCommand(const char* command, std::string_view help,
                                       const std::vector<std::string>& args,
-                                      std::size_t extraArguments, bool nameCode, CommandLine& line,
+                                      std::size_t extraArguments, CommandLine& line,
                                       LoadedPayload& payload, std::ostream& out,
                                       std::ostream& err) {
     if (const auto done =
@@ -82,7 +79,7 @@ std::optional<int> OpenPayloadCommand(const char* command, std::string_view help
         return done;
     }
     std::size_t used = 0;
-    if (const int code = LoadCommandPayload(command, line, nameCode, payload, used, err);
+    if (const int code = LoadCommandPayload(command, line, payload, used, err);
         code != PackExit::Ok) {
         return code;
     }

@@ -88,7 +88,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CommandLine line;
     LoadedPayload payload;
     if (const auto done =
-            OpenPayloadCommand("check", CheckHelp, args, 0, true, line, payload, out, err)) {
+            OpenPayloadCommand("check", CheckHelp, args, 0, line, payload, out, err)) {
         return *done;
     }
     PayloadTotals totals;

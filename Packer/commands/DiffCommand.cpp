@@ -46,15 +46,13 @@ constexpr const char* DiffHelp =
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     LoadedPayload payload;
-    if (const auto done =
-            OpenPayloadCommand("diff", DiffHelp, args, 1, false, line, payload, out, err)) {
+    if (const auto done = OpenPayloadCommand("diff", DiffHelp, args, 1, line, payload, out, err)) {
         return *done;
     }
     PendingEntries entries;
     if (const auto failure = VerifyAndParsePayload(payload.views, entries)) {
         err << "nimbrel-pack diff: corrupt payload; a start stops with error code "
-            << ErrorCodeText(failure->stage, failure->first, failure->second)
-            << " and changes nothing\n";
+            << ErrorCodeWithName(*failure) << " and changes nothing\n";
         return PackExit::Rejected;
     }
 

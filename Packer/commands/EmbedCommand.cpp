@@ -165,7 +165,7 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
     } else {
         LoadedPayload loaded;
         std::size_t used = 0;
-        if (const int code = LoadCommandPayload("embed", line, true, loaded, used, err);
+        if (const int code = LoadCommandPayload("embed", line, loaded, used, err);
             code != PackExit::Ok) {
             return NothingWritten("embed", "", code, err);
         }

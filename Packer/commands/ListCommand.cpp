@@ -47,8 +47,7 @@ void WarnOnChecksum(const char* what, const ByteView& view, std::ostream& err) {
 int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandLine line;
     LoadedPayload payload;
-    if (const auto done =
-            OpenPayloadCommand("list", ListHelp, args, 0, false, line, payload, out, err)) {
+    if (const auto done = OpenPayloadCommand("list", ListHelp, args, 0, line, payload, out, err)) {
         return *done;
     }
     const PayloadViews& views = payload.views;
@@ -58,8 +57,7 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (count <= 0) {
         err << "nimbrel-pack list: the record count is " << count
             << "; a launcher shows error code "
-            << ErrorCodeText(LaunchStage::RecordCount, static_cast<std::uint32_t>(count), 0)
-            << "\n";
+            << ErrorCodeWithName(SignedStageError(LaunchStage::RecordCount, count, 0)) << "\n";
         return PackExit::Rejected;
     }
 
@@ -72,8 +70,8 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (fault) {
         err << "nimbrel-pack list: record " << fault->index
             << " cannot be parsed; a launcher shows error code "
-            << ErrorCodeText(LaunchStage::ParseRecord, static_cast<std::uint32_t>(fault->index),
-                             static_cast<std::uint32_t>(-fault->code))
+            << ErrorCodeWithName(
+                   SignedStageError(LaunchStage::ParseRecord, fault->index, -fault->code))
             << "\n";
         result = PackExit::Rejected;
     }
