@@ -2,6 +2,8 @@
 #include "Packer/PackTool.h"
 
 #include <exception>
+#include <string_view>
+#include <utility>
 
 #include "Launcher/base/ResourceIds.h"
 #include "Launcher/base/Version.h"
@@ -46,21 +48,17 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+    constexpr std::pair<std::string_view, Command> Commands[] = {{"pack", RunPack},
+                                                                 {"list", RunList},
+                                                                 {"check", RunCheck},
+                                                                 {"diff", RunDiff},
+                                                                 {"embed", RunEmbed}};
     try {
-        if (command == "pack") {
-            return RunPack(rest, out, err);
-        }
-        if (command == "list") {
-            return RunList(rest, out, err);
-        }
-        if (command == "check") {
-            return RunCheck(rest, out, err);
-        }
-        if (command == "diff") {
-            return RunDiff(rest, out, err);
-        }
-        if (command == "embed") {
-            return RunEmbed(rest, out, err);
+        for (const auto& [name, run] : Commands) {
+            if (command == name) {
+                return run(rest, out, err);
+            }
         }
     } catch (const std::exception& failure) {
         err << "nimbrel-pack " << command << ": " << failure.what() << "\n";
