@@ -182,38 +182,27 @@ TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     const fs::path folder = UserWorkingDirectory();
     const fs::path defaults = fs::path(TestProgramDirectory()) / L"config-payload";
     const fs::path inner = fs::path(L"Settings") / L"config.INI";
+    const fs::path userInner = fs::path(L"Settings") / L"Config.ini";
+    const auto expectRows = [&](const Rows& rows) {
+        const DiffAndStart run = DiffThenStart(L"config", folder);
+        EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+        EXPECT_EQ(run.predicted, rows);
+    };
     WriteFileText(folder / L"CONFIG.INI", "[user]\r\n");
-
-    DiffAndStart run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "write"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}}));
+    expectRows({{L"Nimbrel.exe", "write"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}});
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
 
     WriteFileText(folder / inner, "[user settings]\r\n");
-    run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "spare"}}));
+    expectRows({{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "spare"}});
 
-    const fs::path userInner = fs::path(L"Settings") / L"Config.ini";
     // Through another name: Wine takes a rename to the same name in another case for no change.
     fs::rename(folder / inner, folder / L"Settings" / L"moved");
     fs::rename(folder / L"Settings" / L"moved", folder / userInner);
-    run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {userInner.wstring(), "spare"}}));
+    expectRows(
+        {{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {userInner.wstring(), "spare"}});
 
     fs::remove(folder / userInner);
-    run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}}));
+    expectRows({{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}});
     EXPECT_EQ(ReadFileText(folder / L"CONFIG.INI"), "[user]\r\n");
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
 }
