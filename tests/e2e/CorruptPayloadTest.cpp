@@ -53,11 +53,13 @@ INSTANTIATE_TEST_SUITE_P(Stages, DamagedPayload,
 
 TEST_F(DamagedPayload, DamagedEntryOfAFileThatDiffersShowsStageSix) {
     // Record 1 of the damaged-range payload is Sub\data.bin; with a different file in its place
-    // the entry is decompressed during the walk, not in the final pass.
-    WriteFileText(std::filesystem::path(UserWorkingDirectory()) / L"Sub" / L"data.bin",
-                  "other content");
+    // the entry is decompressed during the walk, not in the final pass, and the file stays.
+    const std::filesystem::path differing =
+        std::filesystem::path(UserWorkingDirectory()) / L"Sub" / L"data.bin";
+    WriteFileText(differing, "other content");
     ExpectFailureBox(RunLauncher(CaseLauncher(L"damaged-range")),
                      ResourcesCorruptMessage(SignedStageError(6, 1, 12)));
+    EXPECT_EQ(ReadFileText(differing), "other content");
 }
 
 TEST_F(DamagedPayload, PayloadWithoutTheApplicationReportsThatItCouldNotStart) {

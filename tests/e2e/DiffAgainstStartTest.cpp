@@ -130,8 +130,9 @@ protected:
 };
 
 // A damaged folder, for the launcher the linker gave the payload and for the one embed gave it:
-// every kind of stray goes, the payload comes back whole, every Config.ini is spared (a read-only
-// one made writable), and each of the diff's predictions is what the start did.
+// every kind of stray goes (read-only, hidden and system, in a stray folder), the payload comes
+// back whole, every Config.ini is spared (a read-only one made writable, one in a stray folder
+// too), and each of the diff's predictions is what the start did.
 class DiffAgainstStartOfLauncher : public DiffAgainstStart,
                                    public ::testing::WithParamInterface<const wchar_t*> {};
 
@@ -146,13 +147,15 @@ TEST_P(DiffAgainstStartOfLauncher, DamagedFolderIsRepairedAsPredicted) {
     WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
     fs::remove(folder / L"runtimes" / L"msvc" / L"msvcp140.dll");
-    const wchar_t* const strays[] = {L"stray.txt", L"readonly-stray.bin", L"hidden-stray.bin",
-                                     L"plugins\\Weather\\old.dll"};
+    const wchar_t* const strays[] = {L"stray.txt",         L"readonly-stray.bin",
+                                     L"hidden-stray.bin",  L"plugins\\Weather\\old.dll",
+                                     L"Stray\\inside.txt", L"Config.ini.bak"};
     for (const wchar_t* stray : strays) {
         WriteFileText(folder / stray, "stray");
     }
     const wchar_t* const settings[] = {L"Config.ini", L"plugins\\Weather\\Config.ini",
-                                       L"new\\deeper\\Config.ini", L"locales\\config.ini"};
+                                       L"new\\deeper\\Config.ini", L"locales\\config.ini",
+                                       L"Stray\\CONFIG.INI"};
     for (const wchar_t* path : settings) {
         WriteFileText(folder / path, "[the user's]\n");
     }
@@ -164,8 +167,10 @@ TEST_P(DiffAgainstStartOfLauncher, DamagedFolderIsRepairedAsPredicted) {
         AgeFile((folder / path).wstring());
     }
     SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesW((folder / L"hidden-stray.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((folder / L"hidden-stray.bin").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     SetFileAttributesW((folder / settings[2]).c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((folder / L"LICENSE.txt" / L"Config.ini").c_str(), FILE_ATTRIBUTE_READONLY);
     // Right and empty, so that a checksum of 0 for a file that cannot be read would pass it.
     const DiffAndStart run = DiffThenStart(GetParam(), folder, L"empty.marker");
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
@@ -226,7 +231,8 @@ TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
 }
 
 // A release that spells a folder in another letter case finds the files of the old spelling
-// right: Windows keeps the folder's case, and a warm start writes and deletes nothing.
+// right: Windows keeps the folder's case, and a warm start writes and deletes nothing but the one
+// file there that differs, which it rewrites in place.
 TEST_F(DiffAgainstStart, FolderSpelledInAnotherCaseSettles) {
     const fs::path folder = UserWorkingDirectory();
     ASSERT_EQ(Start().exitCode, 0);
@@ -235,16 +241,19 @@ TEST_F(DiffAgainstStart, FolderSpelledInAnotherCaseSettles) {
     fs::rename(folder / L"PLUGINS.tmp", folder / L"PLUGINS");
     fs::rename(folder / L"locales", folder / L"Locales.tmp");
     fs::rename(folder / L"Locales.tmp", folder / L"Locales");
+    const fs::path changed = fs::path(L"PLUGINS") / L"Weather" / L"stations.csv";
+    WriteFileText(folder / changed, "changed");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }
     const DiffAndStart run = DiffThenStart(L"full", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     for (const auto& [path, action] : run.predicted) {
-        EXPECT_EQ(action, "keep") << fs::path(path).string();
+        EXPECT_EQ(action, path == changed ? "rewrite" : "keep") << fs::path(path).string();
     }
-    EXPECT_TRUE(fs::is_directory(folder / L"PLUGINS" / L"Weather"));
     EXPECT_EQ(run.predicted.count(L"PLUGINS\\Weather\\Weather.dll"), 1u) << run.report;
+    EXPECT_EQ(ReadFileText(folder / changed),
+              ReadFileText(fs::path(PayloadSource()) / L"plugins" / L"Weather" / L"stations.csv"));
 }
 
 }  // namespace
