@@ -199,7 +199,7 @@ def version_strings(pe):
     return strings
 
 
-def check_version_and_icon(pe, template, ids):
+def check_version_and_icon(pe, template):
     """What only the real template shows: its other version strings kept beside the new
     versions, and all its icons (more than the new file has) replaced. The host tests
     (tests/packer/EmbedImageTest.cpp) prove the fixed versions and each image's bytes."""
@@ -207,18 +207,12 @@ def check_version_and_icon(pe, template, ids):
     expect(strings == dict(version_strings(template), FileVersion="2025.2.3.4",
                            ProductVersion="2025.2.0.0"), f"version strings {strings}")
     found = resources(pe)
-    group = found[(CheckExecutable.RT_GROUP_ICON, ids["ICON_GROUP_ID"], ids["LANGUAGE"])][0]
+    group = found[(CheckExecutable.RT_GROUP_ICON, CheckExecutable.ICON_GROUP,
+                   CheckExecutable.LANGUAGE)][0]
     count = struct.unpack_from("<H", group, 4)[0]
     numbers = [struct.unpack_from("<H", group, 6 + 14 * i + 12)[0] for i in range(count)]
     icons = sorted(k[1] for k in found if k[0] == CheckExecutable.RT_ICON)
     expect(numbers == [1, 2] and icons == [1, 2], f"icon group lists {numbers}, RT_ICON ids {icons}")
-
-
-def damaged_copy(source, path, damage):
-    data = bytearray(read(source))
-    damage(data)
-    write(path, bytes(data))
-    return path
 
 
 def check_refusals(args, embedder, payload, sign):
@@ -244,8 +238,9 @@ def check_refusals(args, embedder, payload, sign):
            "names the launcher" in result.stderr, f"-o naming the input: {result.stderr.strip()}")
     print(f"refused (-o names the input): exit {result.returncode}: {result.stderr.strip()}")
 
-    bad = damaged_copy(payload[0], os.path.join(work, "bad-manifest.bin"),
-                       lambda d: d.__setitem__(9, d[9] ^ 0x40))
+    bad, damaged = os.path.join(work, "bad-manifest.bin"), bytearray(read(payload[0]))
+    damaged[9] ^= 0x40
+    write(bad, bytes(damaged))
     check = run([args.pack, "check", "--manifest", bad, "--blob", payload[1]])
     out, result = embedder.embed("refused.exe", template, (bad, payload[1]), expect_code=1)
     said = check.stderr.replace("nimbrel-pack check:", "nimbrel-pack embed:").strip()
@@ -400,7 +395,8 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
     own, _ = embedder.embed("own.exe", args.linked_launcher, payload)
     expect(resources(pefile.PE(own)) == resources(linked),
            "embedding a launcher's own payload changed its resources")
-    version = CheckExecutable.read_defines(args.version_header)["NIMBREL_VERSION_TEXT"].strip('"')
+    CheckExecutable.load_build_facts(args.ids, args.version_header)
+    version = CheckExecutable.VERSION_STRINGS["FileVersion"]
     same, _ = embedder.embed("same.exe", args.launcher, payload, "--icon", args.icon,
                              "--file-version", version, "--product-version", version)
     expect(resources(pefile.PE(same)) == resources(linked),
@@ -410,10 +406,7 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
     make_icon(ico)
     versioned, _ = embedder.embed("versioned.exe", args.launcher, payload, "--icon", ico,
                                   "--file-version", "2025.2.3.4", "--product-version", "2025.2.0.0")
-    defines = CheckExecutable.read_defines(args.ids)
-    ids = {"LANGUAGE": int(defines["NIMBREL_RESOURCE_LANGUAGE"]),
-           "ICON_GROUP_ID": int(defines["NIMBREL_ICON_GROUP_ID"])}
-    check_version_and_icon(check_layout(versioned, args.launcher, "versioned.exe"), linked, ids)
+    check_version_and_icon(check_layout(versioned, args.launcher, "versioned.exe"), linked)
 
     packed = [os.path.join(args.work, name) for name in ("folder.manifest", "folder.blob")]
     run([args.pack, "pack", args.payload_dir, "--manifest", packed[0], "--blob", packed[1],
@@ -439,8 +432,7 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
     expect(run([args.pack, "check", big]).returncode == 0, "check of the 60 MB launcher failed")
 
     # The launcher built without a payload, as check describes it.
-    manifest_id = int(defines["NIMBREL_PAYLOAD_MANIFEST_ID"])
-    if not any(k[:2] == (CheckExecutable.RT_RCDATA, manifest_id)
+    if not any(k[:2] == (CheckExecutable.RT_RCDATA, CheckExecutable.PAYLOAD_MANIFEST_ID)
                for k in resources(pefile.PE(args.launcher))):
         said = run([args.pack, "check", args.launcher])
         expect(said.returncode == 1 and "no payload" in said.stderr and "1.1.0" in said.stderr,
