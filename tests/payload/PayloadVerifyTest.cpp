@@ -1,5 +1,6 @@
 // VerifyAndParsePayload: the order of the checks (a later fault never hides an earlier one), the
-// codes each stage shows, the filing of entries, and the named cases the e2e suites rely on.
+// codes each stage shows, the filing of entries under equal keys, and the named cases the e2e
+// suites rely on. Every record's filing by path and index: tests/packer/PayloadBuilderTest.cpp.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -30,17 +31,6 @@ std::optional<StageError> Verify(const TestPayloadBytes& bytes) {
 
 std::string Code(const std::optional<StageError>& error) {
     return error ? FormatStageError(*error) : "ok";
-}
-
-TEST(VerifyPayload, FilesEveryRecordUnderItsRelativePath) {
-    const TestPayloadBytes bytes = SerializeTestPayload(ThreeFiles());
-    PendingEntries entries;
-    ASSERT_EQ(Code(Verify(bytes, entries)), "ok");
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries.at(L"app.exe")->index, 0);
-    EXPECT_EQ(entries.at(L"Sub\\lib.dll")->index, 1);
-    EXPECT_EQ(entries.at(L"Sub/Deep//mod.bin")->index, 2);
-    EXPECT_EQ(entries.at(L"Sub\\Deep\\mod.bin")->Decompress(), Ok);
 }
 
 TEST(VerifyPayload, KeepsTheFirstOfTwoEqualKeys) {

@@ -24,22 +24,18 @@ std::uint32_t ChecksumOf(const Bytes& bytes) {
     return Crc32c(0, bytes.data(), bytes.size());
 }
 
-void AddTestFile(TestPayload& payload, const TestFile& file) {
-    TestRecord record;
-    record.folderBytes = Utf16Le(file.folder);
-    record.folderLength = static_cast<std::int32_t>(record.folderBytes.size());
-    record.nameBytes = Utf16Le(file.name);
-    record.nameLength = static_cast<std::int32_t>(record.nameBytes.size());
-    record.contentSize = static_cast<std::int32_t>(file.bytes.size());
-    record.contentCrc = ChecksumOf(file.bytes);
-    payload.records.push_back(record);
-    PlaceRange(payload, payload.records.size() - 1, CompressFrame(file.bytes));
-}
-
 TestPayload BuildTestPayload(const std::vector<TestFile>& files) {
     TestPayload payload;
     for (const TestFile& file : files) {
-        AddTestFile(payload, file);
+        TestRecord record;
+        record.folderBytes = Utf16Le(file.folder);
+        record.folderLength = static_cast<std::int32_t>(record.folderBytes.size());
+        record.nameBytes = Utf16Le(file.name);
+        record.nameLength = static_cast<std::int32_t>(record.nameBytes.size());
+        record.contentSize = static_cast<std::int32_t>(file.bytes.size());
+        record.contentCrc = ChecksumOf(file.bytes);
+        payload.records.push_back(record);
+        PlaceRange(payload, payload.records.size() - 1, CompressFrame(file.bytes));
     }
     return payload;
 }

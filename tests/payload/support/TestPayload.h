@@ -59,9 +59,6 @@ Bytes Utf16Le(std::wstring_view text);
 // Gives CRC-32C of all of bytes.
 std::uint32_t ChecksumOf(const Bytes& bytes);
 
-// Appends file as a correct record, its frame placed at the end of the data area.
-void AddTestFile(TestPayload& payload, const TestFile& file);
-
 // Builds a correct payload holding files in the order given.
 TestPayload BuildTestPayload(const std::vector<TestFile>& files);
 
