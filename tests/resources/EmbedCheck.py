@@ -111,7 +111,8 @@ class Embedder:
 
 def check_layout(path, template_path, pe_name):
     """The rebuilt image against the launcher it came from: everything before the resources
-    unchanged, later sections moved whole, the headers right, no overlay, a right checksum."""
+    unchanged, later sections moved whole, the headers right, no overlay, a right checksum. The
+    relocation entry and SizeOfImage after the move: tests/packer/EmbedImageTest.cpp."""
     pe, old = pefile.PE(path), pefile.PE(template_path)
     for warning in pe.get_warnings():
         fail(f"{pe_name}: pefile warns: {warning}")
@@ -140,9 +141,6 @@ def check_layout(path, template_path, pe_name):
             expect(not new.SizeOfRawData or new.PointerToRawData ==
                    stored[-1].PointerToRawData + stored[-1].SizeOfRawData,
                    f"{pe_name}: section {names[i]} does not follow the one before it in the file")
-    last = pe.sections[-1]
-    expect(opt.SizeOfImage == align(last.VirtualAddress + last.Misc_VirtualSize,
-                                    opt.SectionAlignment), f"{pe_name}: SizeOfImage is wrong")
     section = pe.sections[rsrc]
     grown = section.SizeOfRawData - old.sections[rsrc].SizeOfRawData
     expect(opt.SizeOfInitializedData == old.OPTIONAL_HEADER.SizeOfInitializedData + grown,
@@ -151,16 +149,6 @@ def check_layout(path, template_path, pe_name):
     expect((directory[2].VirtualAddress, directory[2].Size) ==
            (section.VirtualAddress, section.Misc_VirtualSize),
            f"{pe_name}: the resource directory entry does not cover .rsrc")
-    if b".reloc" in names:
-        reloc = pe.sections[names.index(b".reloc")]
-        was = old.OPTIONAL_HEADER.DATA_DIRECTORY[5]
-        old_reloc = old.sections[names.index(b".reloc")]
-        expect((directory[5].VirtualAddress - reloc.VirtualAddress, directory[5].Size) ==
-               (was.VirtualAddress - old_reloc.VirtualAddress, was.Size),
-               f"{pe_name}: the base relocation entry did not move with .reloc")
-        relocations = lambda p: [(b.struct.VirtualAddress, [e.rva for e in b.entries])
-                                 for b in p.DIRECTORY_ENTRY_BASERELOC]
-        expect(relocations(pe) == relocations(old), f"{pe_name}: base relocations differ")
     return pe
 
 
@@ -384,9 +372,8 @@ def check_without_wine(args, embedder, payload, full, folder, signed, big, sign,
            "the resources differ from those of the launcher linked with the same payload")
     check_executable(args, full, *payload)
 
-    # Determinism, and the identities the release process relies on.
-    again, _ = embedder.embed("again.exe", args.launcher, payload)
-    expect(read(again) == read(full), "two runs of the same embed differ")
+    # The identities the release process relies on; runs from other inputs that must give the
+    # same bytes show determinism too.
     small_dir = os.path.join(args.work, "small")
     write(os.path.join(small_dir, "Nimbrel.exe"), b"small payload\n")
     small, _ = embedder.embed("small.exe", args.launcher, small_dir)
