@@ -99,16 +99,6 @@ TEST(VerifyPayload, CountBeyondTheRecordsFailsAtTheFirstMissingRecord) {
     }
 }
 
-TEST(VerifyPayload, RecordFailureShowsItsPositionAndCode) {
-    TestPayload payload = ThreeFiles();
-    payload.records[1].dataOffset += 1;
-    payload.records[1].compressedSize = static_cast<std::int32_t>(payload.data.size());
-    EXPECT_EQ(Code(Verify(SerializeTestPayload(payload))), "5.1.11");
-    TestPayload negative = ThreeFiles();
-    negative.records[2].nameLength = -2;
-    EXPECT_EQ(Code(Verify(SerializeTestPayload(negative))), "5.2.4");
-}
-
 // Runs what a start into an empty folder runs: the checks, then Decompress of every entry.
 std::optional<StageError> StartIntoEmptyFolder(const TestPayloadBytes& bytes) {
     PendingEntries entries;

@@ -63,15 +63,12 @@ TEST_F(CandidateDirectoriesTest, GivesTheShellSourceOnceWhenTheVariableAgreesOrI
     EXPECT_EQ(CandidatesWith(L""), Paths{shell_});
 }
 
-TEST_F(CandidateDirectoriesTest, CountsOtherSeparatorSpellingsOnce) {
+TEST_F(CandidateDirectoriesTest, CountsOtherSeparatorSpellingsOnceAndOtherLetterCaseTwice) {
     const std::wstring slashes = WithForwardSlashes(shell_);
     EXPECT_EQ(CandidatesWith(slashes.c_str()), Paths{slashes});
     const std::wstring doubled = JoinPath(shell_, L"") + L"\\";
     EXPECT_EQ(CandidatesWith(doubled.c_str()).size(), 2u)
         << "a trailing separator makes a different path";
-}
-
-TEST_F(CandidateDirectoriesTest, CountsOtherLetterCaseTwice) {
     std::wstring lower = shell_;
     std::transform(lower.begin(), lower.end(), lower.begin(), towlower);
     ASSERT_NE(lower, shell_);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Launcher/workdir/FileSystem.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
 
@@ -16,7 +18,7 @@ TEST_F(SelectTest, CreatesFolderUnderFirstCandidateThatPasses) {
     const std::wstring chosen =
         SelectWorkingDirectory({At(L"no\\such\\base"), At(L"second"), At(L"third")});
     EXPECT_EQ(chosen, At(L"second\\Nimbrel"));
-    EXPECT_TRUE(IsDirectory(chosen));
+    EXPECT_TRUE(std::filesystem::is_directory(chosen));
     EXPECT_FALSE(PathExists(At(L"no")));
     EXPECT_FALSE(PathExists(At(L"third")));
 }
@@ -41,7 +43,7 @@ TEST_F(SelectTest, LeavesRejectedFolderUntouchedAndTriesNext) {
 TEST_F(SelectTest, TriesRepeatedCandidateAgain) {
     WriteFileBytes(At(L"Nimbrel"), TextBytes("in the way"));
     EXPECT_EQ(SelectWorkingDirectory({Folder(), Folder()}), At(L"Nimbrel"));
-    EXPECT_TRUE(IsDirectory(At(L"Nimbrel")));
+    EXPECT_TRUE(std::filesystem::is_directory(At(L"Nimbrel")));
 }
 
 TEST_F(SelectTest, GivesEmptyPathWhenNoCandidatePasses) {

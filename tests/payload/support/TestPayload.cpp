@@ -3,7 +3,6 @@
 #include "tests/payload/support/TestPayload.h"
 
 #include "Launcher/payload/Crc32c.h"
-#include "tests/support/FileBytes.h"
 
 PayloadViews TestPayloadBytes::Views() const {
     return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
@@ -102,18 +101,4 @@ std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
 
 void RefreshChecksum(Bytes& resource) {
     StoreUint32Le(resource, 0, ChecksumAfterHeader(resource));
-}
-
-std::size_t RecordOffset(const TestPayload& payload, std::size_t record) {
-    std::size_t offset = 8;
-    for (std::size_t i = 0; i < record; ++i) {
-        offset +=
-            28 + payload.records.at(i).folderBytes.size() + payload.records.at(i).nameBytes.size();
-    }
-    return offset;
-}
-
-void SaveTestPayload(const TestPayloadBytes& bytes, const std::filesystem::path& folder) {
-    WriteFileBytes(folder / "manifest.bin", bytes.manifest);
-    WriteFileBytes(folder / "blob.bin", bytes.blob);
 }

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,9 +76,3 @@ std::uint32_t ChecksumAfterHeader(const Bytes& resource);
 
 // Recomputes the checksum word of one resource of at least 4 bytes.
 void RefreshChecksum(Bytes& resource);
-
-// Gives the manifest offset of record's first byte (its folderLength word).
-std::size_t RecordOffset(const TestPayload& payload, std::size_t record);
-
-// Writes manifest.bin and blob.bin into folder (created if missing); throws on failure.
-void SaveTestPayload(const TestPayloadBytes& bytes, const std::filesystem::path& folder);
