@@ -4,12 +4,12 @@ python3-pefile, which serves /usr/bin/python3) and the project's CheckExecutable
 
 - the output's headers, section layout, checksum and resource tree, against the launcher the
   linker built with the same payload (resources equal, everything before the resources equal);
-- the same bytes from a second run, from a launcher that already carries another payload, and
-  with the icon and versions it already has given again (then the resources are the linker's);
+- the same bytes from a launcher that already carries another payload, from the files pack made
+  of the folder, and with the icon and versions it already has given again (then the resources
+  are the linker's);
 - versions and a new icon on the real template: its other strings kept, every old icon gone;
-- refusals (signed, cut short, not a PE image, damaged resource tree, not a launcher, output
-  naming the input, a damaged payload in check's words), each with its exit code, its message
-  and no output file;
+- refusals (signed, output naming the input, a damaged payload in check's words), each with its
+  exit code, its message and no output file (damaged and unsuitable templates: the host tests);
 - a signed output (osslsigncode, throw-away certificate) that verifies and that check and list
   still read; a payload of about 60 MB.
 With --wine, also under Wine: the Windows nimbrel-pack gives the same bytes, and the signed and
@@ -200,7 +200,8 @@ def check_version_and_icon(pe, template):
     count = struct.unpack_from("<H", group, 4)[0]
     numbers = [struct.unpack_from("<H", group, 6 + 14 * i + 12)[0] for i in range(count)]
     icons = sorted(k[1] for k in found if k[0] == CheckExecutable.RT_ICON)
-    expect(numbers == [1, 2] and icons == [1, 2], f"icon group lists {numbers}, RT_ICON ids {icons}")
+    expect(numbers == [1, 2] and icons == [1, 2],
+           f"icon group lists {numbers}, RT_ICON ids {icons}")
 
 
 def check_refusals(args, embedder, payload, sign):
