@@ -129,48 +129,71 @@ protected:
     }
 };
 
-TEST_F(DiffAgainstStart, EveryPredictionIsWhatTheStartDid) {
+// A damaged folder, for the launcher the linker gave the payload and for the one embed gave it:
+// every kind of stray goes (read-only, hidden and system, in a stray folder), the payload comes
+// back whole, every Config.ini is spared (a read-only one made writable, one in a stray folder
+// too), and each of the diff's predictions is what the start did.
+class DiffAgainstStartOfLauncher : public DiffAgainstStart,
+                                   public ::testing::WithParamInterface<const wchar_t*> {};
+
+INSTANTIATE_TEST_SUITE_P(Launchers, DiffAgainstStartOfLauncher,
+                         ::testing::Values(L"full", L"embedded"),
+                         [](const auto& launcher) { return fs::path(launcher.param).string(); });
+
+TEST_P(DiffAgainstStartOfLauncher, DamagedFolderIsRepairedAsPredicted) {
     const fs::path folder = UserWorkingDirectory();
-    ASSERT_EQ(Start().exitCode, 0);
+    ASSERT_EQ(Start(GetParam()).exitCode, 0);
 
     WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
     fs::remove(folder / L"locales" / L"de.json");
-    WriteFileText(folder / L"stray.txt", "stray");
-    WriteFileText(folder / L"readonly-stray.bin", "stray");
-    WriteFileText(folder / L"Config.ini", "[top]\n");
-    WriteFileText(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
-    WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
-    WriteFileText(folder / L"locales" / L"config.ini", "the user's, in another case");
+    fs::remove(folder / L"runtimes" / L"msvc" / L"msvcp140.dll");
+    const wchar_t* const strays[] = {L"stray.txt",         L"readonly-stray.bin",
+                                     L"hidden-stray.bin",  L"plugins\\Weather\\old.dll",
+                                     L"Stray\\inside.txt", L"Config.ini.bak"};
+    for (const wchar_t* stray : strays) {
+        WriteFileText(folder / stray, "stray");
+    }
+    const wchar_t* const settings[] = {L"Config.ini", L"plugins\\Weather\\Config.ini",
+                                       L"new\\deeper\\Config.ini", L"locales\\config.ini",
+                                       L"Stray\\CONFIG.INI"};
+    for (const wchar_t* path : settings) {
+        WriteFileText(folder / path, "[the user's]\n");
+    }
     // A directory where a payload file belongs goes, with the Config.ini inside it.
     fs::remove(folder / L"LICENSE.txt");
     WriteFileText(folder / L"LICENSE.txt" / L"Config.ini", "[inside]\n");
+    fs::create_directories(folder / L"empty-stray-folder");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }
     SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((folder / L"hidden-stray.bin").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesW((folder / settings[2]).c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((folder / L"LICENSE.txt" / L"Config.ini").c_str(), FILE_ATTRIBUTE_READONLY);
     // Right and empty, so that a checksum of 0 for a file that cannot be read would pass it.
-    const DiffAndStart run = DiffThenStart(L"full", folder, L"empty.marker");
+    const DiffAndStart run = DiffThenStart(GetParam(), folder, L"empty.marker");
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    const std::map<std::wstring, std::string> cases = {
-        {L"empty.marker", "rewrite"},
-        {L"Nimbrel.Gui.dll", "rewrite"},
-        {L"locales\\de.json", "write"},
-        {L"stray.txt", "delete"},
-        {L"readonly-stray.bin", "delete"},
-        {L"locales\\config.ini", "spare"},
-        {L"LICENSE.txt", "write"},
-        {L"LICENSE.txt\\Config.ini", "delete"},
-        {L"Config.ini", "spare"},
-        {L"plugins\\Weather\\Config.ini", "spare"},
-        {L"new\\deeper\\Config.ini", "spare"},
+    std::map<std::wstring, std::string> cases = {
+        {L"empty.marker", "rewrite"},       {L"Nimbrel.Gui.dll", "rewrite"},
+        {L"locales\\de.json", "write"},     {L"runtimes\\msvc\\msvcp140.dll", "write"},
+        {L"LICENSE.txt", "write"},          {L"LICENSE.txt\\Config.ini", "delete"},
         {L"ThirdPartyNotices.txt", "keep"},
     };
+    for (const wchar_t* stray : strays) {
+        cases[stray] = "delete";
+    }
+    for (const wchar_t* path : settings) {
+        cases[path] = "spare";
+    }
     for (const auto& [path, action] : cases) {
         const auto found = run.predicted.find(path);
         EXPECT_TRUE(found != run.predicted.end() && found->second == action)
             << fs::path(path).string();
     }
     ExpectPayloadExtracted(folder);
+    EXPECT_EQ(GetFileAttributesW((folder / settings[2]).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_TRUE(fs::is_directory(folder / L"empty-stray-folder"));
 }
 
 // A payload's Config.ini files are defaults, in any letter case on either side: the payload has
@@ -182,44 +205,34 @@ TEST_F(DiffAgainstStart, PayloadConfigIniIsWrittenOnlyWhereTheUserHasNone) {
     const fs::path folder = UserWorkingDirectory();
     const fs::path defaults = fs::path(TestProgramDirectory()) / L"config-payload";
     const fs::path inner = fs::path(L"Settings") / L"config.INI";
+    const fs::path userInner = fs::path(L"Settings") / L"Config.ini";
+    const auto expectRows = [&](const Rows& rows) {
+        const DiffAndStart run = DiffThenStart(L"config", folder);
+        EXPECT_EQ(run.predicted, run.outcomes) << run.report;
+        EXPECT_EQ(run.predicted, rows);
+    };
     WriteFileText(folder / L"CONFIG.INI", "[user]\r\n");
-
-    DiffAndStart run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "write"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}}));
+    expectRows({{L"Nimbrel.exe", "write"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}});
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
 
     WriteFileText(folder / inner, "[user settings]\r\n");
-    run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "spare"}}));
+    expectRows({{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "spare"}});
 
-    const fs::path userInner = fs::path(L"Settings") / L"Config.ini";
     // Through another name: Wine takes a rename to the same name in another case for no change.
     fs::rename(folder / inner, folder / L"Settings" / L"moved");
     fs::rename(folder / L"Settings" / L"moved", folder / userInner);
-    run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {userInner.wstring(), "spare"}}));
+    expectRows(
+        {{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {userInner.wstring(), "spare"}});
 
     fs::remove(folder / userInner);
-    run = DiffThenStart(L"config", folder);
-    EXPECT_EQ(run.predicted, run.outcomes) << run.report;
-    EXPECT_EQ(
-        run.predicted,
-        (Rows{{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}}));
+    expectRows({{L"Nimbrel.exe", "keep"}, {L"CONFIG.INI", "spare"}, {inner.wstring(), "write"}});
     EXPECT_EQ(ReadFileText(folder / L"CONFIG.INI"), "[user]\r\n");
     EXPECT_EQ(ReadFileText(folder / inner), ReadFileText(defaults / inner));
 }
 
 // A release that spells a folder in another letter case finds the files of the old spelling
-// right: Windows keeps the folder's case, and a warm start writes and deletes nothing.
+// right: Windows keeps the folder's case, and a warm start writes and deletes nothing but the one
+// file there that differs, which it rewrites in place.
 TEST_F(DiffAgainstStart, FolderSpelledInAnotherCaseSettles) {
     const fs::path folder = UserWorkingDirectory();
     ASSERT_EQ(Start().exitCode, 0);
@@ -228,16 +241,19 @@ TEST_F(DiffAgainstStart, FolderSpelledInAnotherCaseSettles) {
     fs::rename(folder / L"PLUGINS.tmp", folder / L"PLUGINS");
     fs::rename(folder / L"locales", folder / L"Locales.tmp");
     fs::rename(folder / L"Locales.tmp", folder / L"Locales");
+    const fs::path changed = fs::path(L"PLUGINS") / L"Weather" / L"stations.csv";
+    WriteFileText(folder / changed, "changed");
     for (const auto& [path, state] : Files(folder)) {
         AgeFile((folder / path).wstring());
     }
     const DiffAndStart run = DiffThenStart(L"full", folder);
     EXPECT_EQ(run.predicted, run.outcomes) << run.report;
     for (const auto& [path, action] : run.predicted) {
-        EXPECT_EQ(action, "keep") << fs::path(path).string();
+        EXPECT_EQ(action, path == changed ? "rewrite" : "keep") << fs::path(path).string();
     }
-    EXPECT_TRUE(fs::is_directory(folder / L"PLUGINS" / L"Weather"));
     EXPECT_EQ(run.predicted.count(L"PLUGINS\\Weather\\Weather.dll"), 1u) << run.report;
+    EXPECT_EQ(ReadFileText(folder / changed),
+              ReadFileText(fs::path(PayloadSource()) / L"plugins" / L"Weather" / L"stations.csv"));
 }
 
 }  // namespace

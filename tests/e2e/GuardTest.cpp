@@ -1,14 +1,10 @@
-// One launcher at a time, and none while the main application runs: a second launcher ends at
-// once with -1000 and shows nothing; with the application running the launcher asks it to come
-// forward with one posted message, ends with -2000 and leaves the working folder alone.
+// One launcher at a time: a second launcher ends at once with -1000 and shows nothing (the
+// launcher started while the main application runs is in FaultTest.cpp).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "tests/e2e/E2eSupport.h"
-#include "tests/e2e/SampleReport.h"
 
 namespace {
 
@@ -32,26 +28,6 @@ TEST_F(Guard, SecondLauncherWhileABoxIsOpenEndsAtOnceWithMinus1000) {
     GetExitCodeProcess(first, &code);
     EXPECT_EQ(static_cast<long>(code), -100);
     CloseHandle(first);
-}
-
-TEST_F(Guard, RunningApplicationIsAskedToComeForwardAndTheFolderIsLeftAlone) {
-    options.environment[1].second = L"4000";
-    HANDLE application =
-        StartProcess(TestProgramDirectory() + L"\\full-payload\\Nimbrel.exe", options);
-    ASSERT_NE(application, nullptr);
-    ASSERT_TRUE(WaitForSampleReady(log, 15000));
-
-    const LaunchResult result = RunLauncher(CaseLauncher(L"full"));
-    EXPECT_EQ(result.exitCode, -2000);
-    EXPECT_FALSE(result.boxShown);
-    EXPECT_FALSE(std::filesystem::exists(UserWorkingDirectory()));
-
-    ASSERT_TRUE(WaitForSampleExit(log, 15000));
-    const SampleReport report = ReadSampleReport(log);
-    EXPECT_EQ(report.activations, 1);
-    EXPECT_EQ(report.otherActivations, 0);
-    WaitForSingleObject(application, 5000);
-    CloseHandle(application);
 }
 
 }  // namespace

@@ -69,6 +69,12 @@ std::vector<wchar_t> EnvironmentBlock(const LaunchOptions& options) {
     return block;
 }
 
+std::wstring BoxText(HWND box) {
+    std::wstring text;
+    EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
 HWND FindBoxOf(DWORD processId) {
     BoxSearch search{processId, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
@@ -114,12 +120,6 @@ HWND WaitForBox(DWORD processId, DWORD timeoutMs) {
         Sleep(50);
     } while (GetTickCount64() < until);
     return nullptr;
-}
-
-std::wstring BoxText(HWND box) {
-    std::wstring text;
-    EnumChildWindows(box, LongestStatic, reinterpret_cast<LPARAM>(&text));
-    return text;
 }
 
 void PressOk(HWND box) {

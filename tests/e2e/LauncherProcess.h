@@ -35,5 +35,4 @@ PROCESS_INFORMATION StartSuspended(const std::wstring& exe, const LaunchOptions&
 
 // Waits for a "Nimbrel Hub" box of the given process for at most timeoutMs; null if none came.
 HWND WaitForBox(DWORD processId, DWORD timeoutMs);
-std::wstring BoxText(HWND box);
 void PressOk(HWND box);

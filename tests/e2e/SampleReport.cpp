@@ -10,17 +10,9 @@
 #include <string_view>
 
 #include "Launcher/base/SharedNames.h"
+#include "Launcher/base/Utf16.h"
 
 namespace {
-
-std::wstring FromUtf8(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
-}
 
 bool TakePrefix(std::wstring_view line, std::wstring_view prefix, std::wstring& rest) {
     if (line.substr(0, prefix.size()) != prefix) {
@@ -51,7 +43,7 @@ SampleReport ReadSampleReport(const std::wstring& log) {
         if (!raw.empty() && raw.back() == '\r') {
             raw.pop_back();
         }
-        const std::wstring line = FromUtf8(raw);
+        const std::wstring line = Utf8ToUtf16(raw).value_or(L"");
         std::wstring rest;
         if (TakePrefix(line, L"command-line: ", report.commandLine)) {
             int count = 0;

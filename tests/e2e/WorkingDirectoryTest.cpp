@@ -1,6 +1,6 @@
 // The launcher's whole job against the prefix's real per-user folder: a first start extracts the
-// payload, a warm start touches nothing, a damaged folder is repaired with every "Config.ini"
-// spared, and a file held open by another program ends the start with the write-file-failed box.
+// payload, a warm start touches nothing, and a file held open by another program ends the start
+// with the write-file-failed box (a damaged folder is repaired in DiffAgainstStartTest.cpp).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -53,45 +53,6 @@ TEST_P(WorkingDirectoryOfLauncher, WarmStartRewritesNothing) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_FALSE(result.boxShown);
     EXPECT_EQ(SnapshotFolder(UserWorkingDirectory()), before);
-}
-
-TEST_P(WorkingDirectoryOfLauncher, DamagedFolderIsRepairedAndEveryConfigIniSpared) {
-    ASSERT_EQ(Start(GetParam()).exitCode, 0);
-    const fs::path folder = UserWorkingDirectory();
-    WriteFileText(folder / L"Nimbrel.Gui.dll", "changed");
-    fs::remove(folder / L"locales" / L"de.json");
-    fs::remove(folder / L"runtimes" / L"msvc" / L"msvcp140.dll");
-    WriteFileText(folder / L"stray.txt", "stray");
-    WriteFileText(folder / L"plugins" / L"Weather" / L"old.dll", "stray");
-    WriteFileText(folder / L"readonly-stray.bin", "stray");
-    SetFileAttributesW((folder / L"readonly-stray.bin").c_str(), FILE_ATTRIBUTE_READONLY);
-    WriteFileText(folder / L"hidden-stray.bin", "stray");
-    SetFileAttributesW((folder / L"hidden-stray.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    WriteFileText(folder / L"Config.ini", "[top]\n");
-    WriteFileText(folder / L"plugins" / L"Weather" / L"Config.ini", "[weather]\n");
-    WriteFileText(folder / L"new" / L"deeper" / L"Config.ini", "[deep]\n");
-    SetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str(),
-                       FILE_ATTRIBUTE_READONLY);
-    WriteFileText(folder / L"locales" / L"CONFIG.INI", "[locales]\n");
-    fs::create_directories(folder / L"empty-stray-folder");
-
-    const LaunchResult result = Start(GetParam());
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_FALSE(result.boxShown);
-    ExpectPayloadExtracted(folder);
-    for (const wchar_t* stray :
-         {L"stray.txt", L"plugins\\Weather\\old.dll", L"readonly-stray.bin", L"hidden-stray.bin"}) {
-        EXPECT_FALSE(fs::exists(folder / stray)) << fs::path(stray).string();
-    }
-    EXPECT_EQ(ReadFileText(folder / L"Config.ini"), "[top]\n");
-    EXPECT_EQ(ReadFileText(folder / L"plugins" / L"Weather" / L"Config.ini"), "[weather]\n");
-    EXPECT_EQ(ReadFileText(folder / L"new" / L"deeper" / L"Config.ini"), "[deep]\n");
-    EXPECT_EQ(ReadFileText(folder / L"locales" / L"CONFIG.INI"), "[locales]\n");
-    // Only the attributes of a spared file change: a read-only one becomes writable.
-    EXPECT_EQ(GetFileAttributesW((folder / L"new" / L"deeper" / L"Config.ini").c_str()) &
-                  FILE_ATTRIBUTE_READONLY,
-              0u);
-    EXPECT_TRUE(fs::is_directory(folder / L"empty-stray-folder"));
 }
 
 TEST_F(WorkingDirectory, FileHeldOpenByAnotherProgramEndsWithTheWriteFileFailedBox) {

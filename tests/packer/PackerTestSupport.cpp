@@ -62,18 +62,9 @@ namespace {
 constexpr std::uint32_t FileAlignment = 0x200;
 constexpr std::uint32_t SectionAlignment = 0x1000;
 
-std::vector<std::uint8_t> Utf16(std::u16string_view text) {
-    std::vector<std::uint8_t> bytes;
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-}
-
-VersionNode Text(std::u16string key, std::u16string_view value) {
-    return {std::move(key), 1, Utf16(value), {}};
+// A string node: its value as UTF-16 with a terminator.
+VersionNode Text(std::u16string key, std::wstring_view value) {
+    return {std::move(key), 1, Utf16Le(std::wstring(value) + L'\0'), {}};
 }
 
 struct Section {
@@ -150,7 +141,7 @@ VersionNode LauncherVersionBlock() {
         u"040904B0",
         1,
         {},
-        {Text(u"FileVersion", u"1.2.0.0"), Text(u"OriginalFilename", u"Nimbrel.Launcher.exe")}};
+        {Text(u"FileVersion", L"1.2.0.0"), Text(u"OriginalFilename", L"Nimbrel.Launcher.exe")}};
     VersionNode translation{u"Translation", 0, {0x09, 0x04, 0xB0, 0x04}, {}};
     return {u"VS_VERSION_INFO",
             0,

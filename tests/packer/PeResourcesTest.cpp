@@ -20,18 +20,9 @@ ExePayload Find(const std::vector<std::uint8_t>& image, bool expectPe = true) {
     return payload;
 }
 
-// The cases that depend on the header layout run on both PE32 and PE32+ images.
+// The cases that depend on the header layout run on both PE32 and PE32+ images (finding both
+// resources among others: EmbedImageTest.cpp).
 class PeResourcesOfKind : public ::testing::TestWithParam<PeKind> {};
-
-TEST_P(PeResourcesOfKind, FindsBothResourcesInLanguage1033) {
-    const auto image =
-        MakePeImage({{19266, 1033, Blob}, {100, 1033, {9}}, {48978, 1033, Manifest}}, GetParam());
-    const ExePayload payload = Find(image);
-    ASSERT_EQ(payload.loaderCode, 0);
-    EXPECT_EQ(ViewBytes(payload.views.manifest), Manifest);
-    EXPECT_EQ(ViewBytes(payload.views.blob), Blob);
-    EXPECT_TRUE(payload.warnings.empty());
-}
 
 TEST(PeResources, GivesTheLoaderCodesForMissingDamagedAndShortResources) {
     EXPECT_EQ(Find(MakePeImage({{19266, 1033, Blob}})).loaderCode, 1);

@@ -55,13 +55,9 @@ TEST_F(ToolCommands, ChecksAndListsASoundPayload) {
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_PRED_FORMAT2(IsSubstring, "    0  Nimbrel.exe       30000", list.out);
     EXPECT_PRED_FORMAT2(IsSubstring, "    1  Sub\\x.dll          3000", list.out);
-    const auto manifest = ReadFileBytes(m()).value();
-    const std::string crc = "0x" + [&] {
-        char text[9];
-        std::snprintf(text, sizeof text, "%08X",
-                      ReadUint32Le(manifest.data() + 8 + 4 + 4 + 22 + 4));
-        return std::string(text);
-    }();
+    char crc[11];  // the first record's content checksum, after its sizes and name
+    std::snprintf(crc, sizeof crc, "0x%08X",
+                  ReadUint32Le(ReadFileBytes(m()).value().data() + 8 + 4 + 4 + 22 + 4));
     EXPECT_PRED_FORMAT2(IsSubstring, crc, list.out);
 }
 
@@ -124,8 +120,6 @@ TEST_F(ToolCommands, RejectsUnsafePathsAndCaseTwinsAndNotesWhatIsWorthAWord) {
     } cases[] = {
         {{{L"", L"a.txt", {}}, {L"Plugins", L"nul.txt", {}}},
          "record 1 (Plugins\\nul.txt): the name is a reserved Windows device"},
-        {{{L"lpt\u00B3.d", L"x.dll", {}}}, "a folder element is a reserved Windows device name"},
-        {{{L"", L"Com0.log", {}}}, "record 0 (Com0.log): the name is a reserved Windows device"},
         {{{L"Sub", L"a.txt", {}}, {L"CONFIG.INI", L"x.txt", {}}},
          "record 1 (CONFIG.INI\\x.txt): a folder element is named Config.ini"},
         {{{L"", L"Extras", {}}, {L"extras", L"x.dll", {}}},

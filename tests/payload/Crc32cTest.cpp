@@ -83,14 +83,6 @@ TEST_P(Crc32cTest, EmptyPieceLeavesValueUnchanged) {
     EXPECT_EQ(Extend(0, nullptr, 0), 0u);
     EXPECT_EQ(Extend(0, &byte, 0), 0u);
     EXPECT_EQ(Extend(0xDEADBEEFu, &byte, 0), 0xDEADBEEFu);
-
-    const std::string digits = "123456789";
-    std::uint32_t crc = Extend(0, digits.data(), 0);
-    crc = Extend(crc, digits.data(), 4);
-    crc = Extend(crc, digits.data() + 4, 0);
-    crc = Extend(crc, digits.data() + 4, 5);
-    crc = Extend(crc, digits.data() + 9, 0);
-    EXPECT_EQ(crc, 0xE3069283u);
 }
 
 TEST_P(Crc32cTest, MatchesDefinitionForEveryLengthAndAlignment) {
@@ -111,28 +103,20 @@ TEST_P(Crc32cTest, MatchesDefinitionForEveryLengthAndAlignment) {
     }
 }
 
-TEST_P(Crc32cTest, ChainingFileSizedPiecesEqualsOneCall) {
-    constexpr std::size_t kPiece = 65536;
-    const std::vector<std::uint8_t> data = RandomBytes(5 * kPiece + 1234, 2);
-    std::uint32_t chained = 0;
-    for (std::size_t done = 0; done < data.size(); done += kPiece) {
-        const std::size_t piece = std::min(kPiece, data.size() - done);
-        chained = Extend(chained, data.data() + done, piece);
-    }
-    EXPECT_EQ(chained, Extend(0, data.data(), data.size()));
-    EXPECT_EQ(chained, ReferenceCrc32c(0, data.data(), data.size()));
-}
-
+// Pieces of a few bytes, of a few thousand and of whole 64 KiB files (the size a file is read
+// in), empty ones included, chained in any split.
 TEST_P(Crc32cTest, AnySplitGivesSameValue) {
-    const std::vector<std::uint8_t> data = RandomBytes(20000, 3);
+    const std::vector<std::uint8_t> data = RandomBytes(5 * 65536 + 1234, 3);
     const std::uint32_t whole = ReferenceCrc32c(0, data.data(), data.size());
+    const std::size_t longest[] = {40, 7000, 65536};
     std::mt19937 engine(4);
-    for (int trial = 0; trial < 200; ++trial) {
-        std::uniform_int_distribution<std::size_t> pieceLength(0, trial % 2 ? 40 : 7000);
+    for (int trial = 0; trial < 60; ++trial) {
+        std::uniform_int_distribution<std::size_t> pieceLength(0, longest[trial % 3]);
         std::uint32_t crc = 0;
         std::size_t done = 0;
         while (done < data.size()) {
-            const std::size_t piece = std::min(pieceLength(engine), data.size() - done);
+            const std::size_t piece =
+                std::min(trial == 0 ? 65536 : pieceLength(engine), data.size() - done);
             crc = Extend(crc, data.data() + done, piece);
             done += piece;
         }

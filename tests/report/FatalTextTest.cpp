@@ -41,17 +41,14 @@ TEST(FatalTexts, ResourcesCorruptEndsWithTheWebsiteAndNoLineBreak) {
     EXPECT_EQ(FatalBoxTitle, L"Nimbrel Hub");
 }
 
-TEST(ErrorCodeLayout, SignedStagesShowNegativeDetails) {
+// Signed stages show negative details; the checksum stages show the same bits unsigned.
+TEST(ErrorCodeLayout, ShowsDetailsSignedExceptInTheChecksumStages) {
     EXPECT_EQ(StageErrorText(SignedStageError(3, -1, 0)), L"3.-1.0");
     EXPECT_EQ(StageErrorText(SignedStageError(5, 3, 10)), L"5.3.10");
     EXPECT_EQ(StageErrorText(SignedStageError(3, INT_MIN, 0)), L"3.-2147483648.0");
     EXPECT_EQ(StageErrorText(SignedStageError(7, INT_MAX, 14)), L"7.2147483647.14");
-}
-
-TEST(ErrorCodeLayout, ChecksumStagesShowUnsignedValues) {
     EXPECT_EQ(StageErrorText({2, 0xFFFFFFFFu, 0x80000000u}), L"2.4294967295.2147483648");
     EXPECT_EQ(StageErrorText({4, 0u, 0xE3069283u}), L"4.0.3808858755");
-    // The same bits in a signed stage are negative.
     EXPECT_EQ(StageErrorText({6, 0xFFFFFFFFu, 12}), L"6.-1.12");
 }
 

@@ -102,14 +102,18 @@ def check_header_and_imports(exe, objdump, machine):
             fail(f"imports {dll}, which is not a system DLL")
 
 
-# Optional header DllCharacteristics and section flags of the mitigations every image must carry.
+# Optional header DllCharacteristics, file characteristics and section flags the checks read.
 DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x40, 0x100, 0x20
+LARGE_ADDRESS_AWARE = 0x20
 SECTION_EXECUTE, SECTION_WRITE = 0x20000000, 0x80000000
 
 
-def check_mitigations(image):
+def check_mitigations(image, mappable, large_address_aware):
     """ASLR and DEP on, relocations present (ASLR can move the image), no section both writable
-    and executable, and on PE32+ the high-entropy address space."""
+    and executable, and on PE32+ the high-entropy address space. When asked: sections laid out in
+    the file as in memory, so that the loader can map the image instead of reading it (Wine
+    copies an image whose file alignment is smaller, payload and all); and addresses above 2 GB,
+    as a first start holds every decompressed file."""
     wanted = [(DYNAMIC_BASE, "DYNAMIC_BASE (ASLR)"), (NX_COMPAT, "NX_COMPAT (DEP)")]
     if image.pe32_plus:
         wanted.append((HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA"))
@@ -121,23 +125,11 @@ def check_mitigations(image):
     for name, flags in image.section_flags:
         if flags & SECTION_EXECUTE and flags & SECTION_WRITE:
             fail(f"section {name} is both writable and executable")
-
-
-LARGE_ADDRESS_AWARE = 0x20
-
-
-def check_large_address_aware(image):
-    """The launcher takes addresses above 2 GB: a first start holds every decompressed file."""
-    if not image.file_characteristics & LARGE_ADDRESS_AWARE:
-        fail("LARGE_ADDRESS_AWARE is not set")
-
-
-def check_mappable(image):
-    """Sections laid out in the file as in memory, so that the loader can map the image instead
-    of reading it (Wine copies an image whose file alignment is smaller, payload and all)."""
-    if image.file_alignment != image.section_alignment:
+    if mappable and image.file_alignment != image.section_alignment:
         fail(f"file alignment {image.file_alignment:#x} differs from section alignment "
              f"{image.section_alignment:#x}: the image cannot be mapped")
+    if large_address_aware and not image.file_characteristics & LARGE_ADDRESS_AWARE:
+        fail("LARGE_ADDRESS_AWARE is not set")
 
 
 class Image:
@@ -402,12 +394,8 @@ def main():
         return 1
     check_header_and_imports(args.exe, args.objdump, args.machine)
     try:
-        image = Image(Path(args.exe).read_bytes())
-        check_mitigations(image)
-        if args.mappable:
-            check_mappable(image)
-        if args.large_address_aware:
-            check_large_address_aware(image)
+        check_mitigations(Image(Path(args.exe).read_bytes()), args.mappable,
+                          args.large_address_aware)
     except (ValueError, struct.error) as error:
         fail(f"cannot read the headers: {error}")
     if args.icon:

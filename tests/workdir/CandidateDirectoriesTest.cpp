@@ -30,6 +30,8 @@ std::wstring WithForwardSlashes(std::wstring path) {
     return path;
 }
 
+using Paths = std::vector<std::wstring>;
+
 // Sets LOCALAPPDATA for one test and puts the earlier value back afterwards.
 class CandidateDirectoriesTest : public testing::Test {
 protected:
@@ -44,66 +46,40 @@ protected:
     void TearDown() override {
         SetEnvironmentVariableW(L"LOCALAPPDATA", saved_ ? saved_->c_str() : nullptr);
     }
-    void SetLocalAppData(const wchar_t* value) { SetEnvironmentVariableW(L"LOCALAPPDATA", value); }
+
+    // Gives the candidates with LOCALAPPDATA set to value, or unset for null.
+    static Paths CandidatesWith(const wchar_t* value) {
+        SetEnvironmentVariableW(L"LOCALAPPDATA", value);
+        return CollectCandidateDirectories();
+    }
 
     std::optional<std::wstring> saved_;
     std::wstring shell_;
 };
 
-TEST_F(CandidateDirectoriesTest, GivesOneCandidateWhenAllSourcesAgree) {
-    SetLocalAppData(shell_.c_str());
-    const std::vector<std::wstring> candidates = CollectCandidateDirectories();
-    ASSERT_EQ(candidates.size(), 1u);
-    EXPECT_EQ(candidates[0], shell_);
+TEST_F(CandidateDirectoriesTest, GivesTheShellSourceOnceWhenTheVariableAgreesOrIsUnsetOrEmpty) {
+    EXPECT_EQ(CandidatesWith(shell_.c_str()), Paths{shell_});
+    EXPECT_EQ(CandidatesWith(nullptr), Paths{shell_});
+    EXPECT_EQ(CandidatesWith(L""), Paths{shell_});
 }
 
-TEST_F(CandidateDirectoriesTest, CountsOtherSeparatorSpellingsOnce) {
+TEST_F(CandidateDirectoriesTest, CountsOtherSeparatorSpellingsOnceAndOtherLetterCaseTwice) {
     const std::wstring slashes = WithForwardSlashes(shell_);
-    SetLocalAppData(slashes.c_str());
-    std::vector<std::wstring> candidates = CollectCandidateDirectories();
-    ASSERT_EQ(candidates.size(), 1u);
-    EXPECT_EQ(candidates[0], slashes);
-
+    EXPECT_EQ(CandidatesWith(slashes.c_str()), Paths{slashes});
     const std::wstring doubled = JoinPath(shell_, L"") + L"\\";
-    SetLocalAppData(doubled.c_str());
-    candidates = CollectCandidateDirectories();
-    EXPECT_EQ(candidates.size(), 2u) << "a trailing separator makes a different path";
-}
-
-TEST_F(CandidateDirectoriesTest, CountsOtherLetterCaseTwice) {
+    EXPECT_EQ(CandidatesWith(doubled.c_str()).size(), 2u)
+        << "a trailing separator makes a different path";
     std::wstring lower = shell_;
     std::transform(lower.begin(), lower.end(), lower.begin(), towlower);
     ASSERT_NE(lower, shell_);
-    SetLocalAppData(lower.c_str());
-    const std::vector<std::wstring> candidates = CollectCandidateDirectories();
+    const Paths candidates = CandidatesWith(lower.c_str());
     ASSERT_EQ(candidates.size(), 2u);
     EXPECT_LT(ComparePaths(candidates[0], candidates[1]), 0);
 }
 
 TEST_F(CandidateDirectoriesTest, OrdersByPathNotBySource) {
-    SetLocalAppData(L"A:\\Early\\Local");
-    std::vector<std::wstring> candidates = CollectCandidateDirectories();
-    ASSERT_EQ(candidates.size(), 2u);
-    EXPECT_EQ(candidates[0], L"A:\\Early\\Local");
-    EXPECT_EQ(candidates[1], shell_);
-
-    SetLocalAppData(L"Z:\\Late\\Local");
-    candidates = CollectCandidateDirectories();
-    ASSERT_EQ(candidates.size(), 2u);
-    EXPECT_EQ(candidates[0], shell_);
-    EXPECT_EQ(candidates[1], L"Z:\\Late\\Local");
-}
-
-TEST_F(CandidateDirectoriesTest, FallsBackToShellSourcesWhenVariableUnsetOrEmpty) {
-    SetLocalAppData(nullptr);
-    std::vector<std::wstring> candidates = CollectCandidateDirectories();
-    ASSERT_EQ(candidates.size(), 1u);
-    EXPECT_EQ(candidates[0], shell_);
-
-    SetLocalAppData(L"");
-    candidates = CollectCandidateDirectories();
-    ASSERT_EQ(candidates.size(), 1u);
-    EXPECT_EQ(candidates[0], shell_);
+    EXPECT_EQ(CandidatesWith(L"A:\\Early\\Local"), (Paths{L"A:\\Early\\Local", shell_}));
+    EXPECT_EQ(CandidatesWith(L"Z:\\Late\\Local"), (Paths{shell_, L"Z:\\Late\\Local"}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The checksum of files on disk, including files that cannot be opened or read.
+// The checksum of files on disk that cannot be opened or read, and of a stream in pieces (a right
+// file's checksum on disk: the synchronisation's tests).
 #include "Launcher/workdir/FileChecksum.h"
 
 #include <windows.h>
@@ -18,14 +19,6 @@
 namespace {
 
 using FileChecksumTest = TempFolderTest;
-
-TEST_F(FileChecksumTest, ChecksumsTheWholeFileByteForByte) {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{2 * 65536}, std::size_t{200000}}) {
-        const Bytes bytes = SeededBytes(static_cast<std::uint32_t>(size), size);
-        WriteFileBytes(At(L"f.bin"), bytes);
-        EXPECT_EQ(ComputeFileChecksum(At(L"f.bin")), Crc32c(0, bytes.data(), bytes.size())) << size;
-    }
-}
 
 TEST_F(FileChecksumTest, GivesNothingForFileThatCannotBeOpenedOrRead) {
     EXPECT_EQ(ComputeFileChecksum(At(L"missing.bin")), std::nullopt);

@@ -40,7 +40,7 @@ struct Decide {
     }
 };
 
-TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsAndSparesConfigIniUnread) {
+TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsSparesConfigIniAndDeletesStraysUnread) {
     Decide decide;
     EXPECT_EQ(decide(ListedType::Directory, L"Plugins\\a.dll"), ItemAction::Pass);
     EXPECT_EQ(decide(ListedType::Unknown, L"Plugins\\a.dll"), ItemAction::Pass);
@@ -50,11 +50,7 @@ TEST(ItemDecision, PassesOverDirectoriesAndUnknownItemsAndSparesConfigIniUnread)
     // decision carries so that the caller strikes it: the payload's Config.ini is only a default.
     EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini", 0u), ItemAction::Spare);
     EXPECT_EQ(decide(ListedType::File, L"A\\b\\config.ini", 0u), ItemAction::Spare);
-    EXPECT_EQ(decide.reads, 0);
-}
-
-TEST(ItemDecision, DeletesStraysWithoutReadingThem) {
-    Decide decide;
+    // Strays are deleted unread too.
     EXPECT_EQ(decide(ListedType::File, L"a\\b\\Config.ini.bak"), ItemAction::Delete);
     EXPECT_EQ(decide(ListedType::File, L"Plugins\\a.dl"), ItemAction::Delete);
     EXPECT_EQ(decide.reads, 0);

@@ -1,8 +1,10 @@
 // The choice of the working directory against real folders: the first candidate that passes,
-// and what a rejected folder keeps.
+// and what a rejected folder keeps (an existing extraction kept: the e2e warm start).
 #include "Launcher/workdir/SelectWorkingDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "Launcher/workdir/FileSystem.h"
 #include "tests/workdir/support/WorkdirTestSupport.h"
@@ -16,20 +18,13 @@ TEST_F(SelectTest, CreatesFolderUnderFirstCandidateThatPasses) {
     const std::wstring chosen =
         SelectWorkingDirectory({At(L"no\\such\\base"), At(L"second"), At(L"third")});
     EXPECT_EQ(chosen, At(L"second\\Nimbrel"));
-    EXPECT_TRUE(IsDirectory(chosen));
+    EXPECT_TRUE(std::filesystem::is_directory(chosen));
     EXPECT_FALSE(PathExists(At(L"no")));
     EXPECT_FALSE(PathExists(At(L"third")));
 }
 
 TEST_F(SelectTest, JoinsWithoutDoublingTrailingSeparator) {
     EXPECT_EQ(SelectWorkingDirectory({Folder() + L"\\"}), Folder() + L"\\Nimbrel");
-}
-
-TEST_F(SelectTest, KeepsExistingExtractionAsItIs) {
-    MakeDirectories(At(L"Nimbrel\\Modules"));
-    WriteFileBytes(At(L"Nimbrel\\Modules\\m.dll"), TextBytes("m"));
-    EXPECT_EQ(SelectWorkingDirectory({Folder()}), At(L"Nimbrel"));
-    EXPECT_EQ(ReadFileBytes(At(L"Nimbrel\\Modules\\m.dll")), TextBytes("m"));
 }
 
 TEST_F(SelectTest, LeavesRejectedFolderUntouchedAndTriesNext) {
@@ -48,7 +43,7 @@ TEST_F(SelectTest, LeavesRejectedFolderUntouchedAndTriesNext) {
 TEST_F(SelectTest, TriesRepeatedCandidateAgain) {
     WriteFileBytes(At(L"Nimbrel"), TextBytes("in the way"));
     EXPECT_EQ(SelectWorkingDirectory({Folder(), Folder()}), At(L"Nimbrel"));
-    EXPECT_TRUE(IsDirectory(At(L"Nimbrel")));
+    EXPECT_TRUE(std::filesystem::is_directory(At(L"Nimbrel")));
 }
 
 TEST_F(SelectTest, GivesEmptyPathWhenNoCandidatePasses) {

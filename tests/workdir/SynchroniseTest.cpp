@@ -1,5 +1,6 @@
-// The synchronisation against real folders: what it deletes, spares, keeps untouched and
-// rewrites, and that a file it cannot read is never taken for right.
+// The synchronisation against real folders: what it writes, keeps untouched and rewrites, the
+// payload's Config.ini as a default, links never followed, and hostile names. Strays, the user's
+// Config.ini files and unreadable or damaged files are proven on the real launcher (tests/e2e).
 #include "Launcher/workdir/Synchronise.h"
 
 #include <windows.h>
@@ -10,13 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "Launcher/base/PathRules.h"
-#include "Launcher/report/FatalText.h"
 #include "Launcher/workdir/FileSystem.h"
 #include "tests/support/AgedFile.h"
 #include "tests/support/FolderSnapshot.h"
@@ -86,38 +85,6 @@ TEST_F(SynchroniseTest, RewritesChangedFileAndReleasesItsEntry) {
     EXPECT_EQ(exe.use_count(), 1);
 }
 
-TEST_F(SynchroniseTest, DeletesStraysAndSparesEveryConfigIni) {
-    MakeDirectories(At(L"Stray\\Empty"));
-    MakeDirectories(At(L"Plugins\\Deep"));
-    WriteFileBytes(At(L"stray.txt"), TextBytes("x"));
-    WriteFileBytes(At(L"readonly.txt"), TextBytes("x"));
-    AddAttributes(At(L"readonly.txt"), FILE_ATTRIBUTE_READONLY);
-    WriteFileBytes(At(L"hidden.txt"), TextBytes("x"));
-    AddAttributes(At(L"hidden.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    WriteFileBytes(At(L"Stray\\inside.txt"), TextBytes("x"));
-    WriteFileBytes(At(L"Config.ini"), TextBytes("[top]"));
-    AddAttributes(At(L"Config.ini"), FILE_ATTRIBUTE_READONLY);
-    WriteFileBytes(At(L"Plugins\\Deep\\Config.ini"), TextBytes("[deep]"));
-    WriteFileBytes(At(L"Plugins\\config.ini"), TextBytes("[plugins]"));
-    WriteFileBytes(At(L"Stray\\CONFIG.INI"), TextBytes("[stray]"));
-    WriteFileBytes(At(L"Config.ini.bak"), TextBytes("x"));
-    PendingEntries entries;
-    Add(entries, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
-    Synchronise(Folder(), entries);
-
-    for (const wchar_t* gone :
-         {L"stray.txt", L"readonly.txt", L"hidden.txt", L"Stray\\inside.txt", L"Config.ini.bak"}) {
-        EXPECT_FALSE(PathExists(At(gone))) << gone;
-    }
-    EXPECT_TRUE(IsDirectory(At(L"Stray\\Empty")));
-    EXPECT_EQ(ReadFileBytes(At(L"Config.ini")), TextBytes("[top]"));
-    EXPECT_EQ(GetFileAttributesW(At(L"Config.ini").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\Deep\\Config.ini")), TextBytes("[deep]"));
-    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\config.ini")), TextBytes("[plugins]"));
-    EXPECT_EQ(ReadFileBytes(At(L"Stray\\CONFIG.INI")), TextBytes("[stray]"));
-    EXPECT_EQ(ReadFileBytes(At(L"Plugins\\a.dll")), TextBytes("a"));
-}
-
 // A payload's Config.ini is a default, in any letter case on either side: the walk strikes the
 // one the user has, and only the missing one is written.
 TEST_F(SynchroniseTest, WritesAPayloadConfigIniOnlyWhereTheUserHasNone) {
@@ -133,23 +100,6 @@ TEST_F(SynchroniseTest, WritesAPayloadConfigIniOnlyWhereTheUserHasNone) {
     EXPECT_EQ(ReadFileBytes(At(L"plugins\\Config.ini")), TextBytes("[user plugin]"));
     EXPECT_EQ(ReadFileBytes(At(L"Sub\\Config.ini")), TextBytes("[default]"));
     EXPECT_EQ(entries.count(L"Config.ini"), 0u);
-}
-
-// Windows keeps a folder's first spelling: a file right in it is kept as it is, and one that
-// differs is rewritten in place.
-TEST_F(SynchroniseTest, MatchesFilesInAFolderSpelledInAnotherCase) {
-    MakeDirectories(At(L"plugins"));
-    WriteFileBytes(At(L"plugins\\a.dll"), TextBytes("a"));
-    WriteFileBytes(At(L"plugins\\B.dll"), TextBytes("old"));
-    AgeFile(At(L"plugins\\a.dll"));
-    const std::uint64_t aged = LastWriteTime(At(L"plugins\\a.dll"));
-    PendingEntries entries;
-    Add(entries, MakeEntry(L"Plugins", L"a.dll", TextBytes("a")));
-    Add(entries, MakeEntry(L"Plugins", L"b.dll", TextBytes("new")));
-    Synchronise(Folder(), entries);
-    EXPECT_EQ(LastWriteTime(At(L"plugins\\a.dll")), aged);
-    EXPECT_EQ(ReadFileBytes(At(L"plugins\\b.dll")), TextBytes("new"));
-    EXPECT_TRUE(entries.empty());
 }
 
 TEST_F(SynchroniseTest, NeverDescendsIntoLinkedDirectory) {
@@ -170,35 +120,6 @@ TEST_F(SynchroniseTest, NeverDescendsIntoLinkedDirectory) {
     // The payload file is written through the link, as into any directory that exists.
     EXPECT_EQ(ReadFileBytes(At(L"outside\\stray.txt")), TextBytes("payload"));
     EXPECT_TRUE(RemoveDirectoryLink(At(L"work\\Linked")));
-}
-
-TEST_F(SynchroniseTest, GivesStageSixOrSevenForDamagedEntryAndKeepsTheDifferingFile) {
-    const auto damaged = [] {
-        auto entry = MakeEntry(L"", L"a.dll", TextBytes("right"), 4);
-        entry->compressedCrc ^= 1;
-        return entry;
-    };
-    const auto stageOf = [&](PendingEntries entries) {
-        const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(Folder(), entries);
-        return failure && failure->code ? StageErrorText(*failure->code) : std::wstring(L"none");
-    };
-    EXPECT_EQ(stageOf({{L"a.dll", damaged()}}), L"7.4.12");
-    WriteFileBytes(At(L"a.dll"), TextBytes("wrong"));
-    EXPECT_EQ(stageOf({{L"a.dll", damaged()}}), L"6.4.12");
-    EXPECT_EQ(ReadFileBytes(At(L"a.dll")), TextBytes("wrong"));
-}
-
-TEST_F(SynchroniseTest, NeverCountsUnreadableFileAsRight) {
-    // An empty payload file checks to 0, the value an unreadable file used to get.
-    WriteFileBytes(At(L"empty.txt"), TextBytes("secret"));
-    HeldFile held(At(L"empty.txt"));
-    ASSERT_TRUE(held.Held());
-    PendingEntries entries;
-    Add(entries, MakeEntry(L"", L"empty.txt", {}));
-    const std::optional<LaunchFailure> failure = SynchroniseWorkingDirectory(Folder(), entries);
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->text, WriteFileFailedText);
-    EXPECT_EQ(failure->path, At(L"empty.txt"));
 }
 
 // Payloads with names drawn from a hostile alphabet, each against a folder holding Config.ini

@@ -3,7 +3,6 @@
 #include "tests/payload/support/TestPayload.h"
 
 #include "Launcher/payload/Crc32c.h"
-#include "tests/support/FileBytes.h"
 
 PayloadViews TestPayloadBytes::Views() const {
     return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
@@ -24,22 +23,18 @@ std::uint32_t ChecksumOf(const Bytes& bytes) {
     return Crc32c(0, bytes.data(), bytes.size());
 }
 
-void AddTestFile(TestPayload& payload, const TestFile& file) {
-    TestRecord record;
-    record.folderBytes = Utf16Le(file.folder);
-    record.folderLength = static_cast<std::int32_t>(record.folderBytes.size());
-    record.nameBytes = Utf16Le(file.name);
-    record.nameLength = static_cast<std::int32_t>(record.nameBytes.size());
-    record.contentSize = static_cast<std::int32_t>(file.bytes.size());
-    record.contentCrc = ChecksumOf(file.bytes);
-    payload.records.push_back(record);
-    PlaceRange(payload, payload.records.size() - 1, CompressFrame(file.bytes));
-}
-
 TestPayload BuildTestPayload(const std::vector<TestFile>& files) {
     TestPayload payload;
     for (const TestFile& file : files) {
-        AddTestFile(payload, file);
+        TestRecord record;
+        record.folderBytes = Utf16Le(file.folder);
+        record.folderLength = static_cast<std::int32_t>(record.folderBytes.size());
+        record.nameBytes = Utf16Le(file.name);
+        record.nameLength = static_cast<std::int32_t>(record.nameBytes.size());
+        record.contentSize = static_cast<std::int32_t>(file.bytes.size());
+        record.contentCrc = ChecksumOf(file.bytes);
+        payload.records.push_back(record);
+        PlaceRange(payload, payload.records.size() - 1, CompressFrame(file.bytes));
     }
     return payload;
 }
@@ -106,18 +101,4 @@ std::uint32_t ChecksumAfterHeader(const Bytes& resource) {
 
 void RefreshChecksum(Bytes& resource) {
     StoreUint32Le(resource, 0, ChecksumAfterHeader(resource));
-}
-
-std::size_t RecordOffset(const TestPayload& payload, std::size_t record) {
-    std::size_t offset = 8;
-    for (std::size_t i = 0; i < record; ++i) {
-        offset +=
-            28 + payload.records.at(i).folderBytes.size() + payload.records.at(i).nameBytes.size();
-    }
-    return offset;
-}
-
-void SaveTestPayload(const TestPayloadBytes& bytes, const std::filesystem::path& folder) {
-    WriteFileBytes(folder / "manifest.bin", bytes.manifest);
-    WriteFileBytes(folder / "blob.bin", bytes.blob);
 }

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,9 +58,6 @@ Bytes Utf16Le(std::wstring_view text);
 // Gives CRC-32C of all of bytes.
 std::uint32_t ChecksumOf(const Bytes& bytes);
 
-// Appends file as a correct record, its frame placed at the end of the data area.
-void AddTestFile(TestPayload& payload, const TestFile& file);
-
 // Builds a correct payload holding files in the order given.
 TestPayload BuildTestPayload(const std::vector<TestFile>& files);
 
@@ -80,9 +76,3 @@ std::uint32_t ChecksumAfterHeader(const Bytes& resource);
 
 // Recomputes the checksum word of one resource of at least 4 bytes.
 void RefreshChecksum(Bytes& resource);
-
-// Gives the manifest offset of record's first byte (its folderLength word).
-std::size_t RecordOffset(const TestPayload& payload, std::size_t record);
-
-// Writes manifest.bin and blob.bin into folder (created if missing); throws on failure.
-void SaveTestPayload(const TestPayloadBytes& bytes, const std::filesystem::path& folder);

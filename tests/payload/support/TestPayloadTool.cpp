@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
                 continue;
             }
             const std::filesystem::path folder = argv[2];
-            SaveTestPayload(item.bytes, folder);
+            WriteFileBytes(folder / "manifest.bin", item.bytes.manifest);
+            WriteFileBytes(folder / "blob.bin", item.bytes.blob);
             const std::string expected = ExpectedText(item);
             WriteFileText(folder / "expected.txt", expected + "\n");
             std::printf("%s\n", expected.c_str());

@@ -44,11 +44,6 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::shared_ptr<PayloadEntry> MakeEntry(const std::wstring& folder, const std::wstring& name,
                                         const Bytes& bytes, std::int32_t index) {
     static std::deque<Bytes> frames;

@@ -31,8 +31,6 @@ std::uint64_t LastWriteTime(const std::wstring& path);
 
 // Tells whether path is a file (exists and is not a directory).
 bool IsFile(const std::wstring& path);
-// Tells whether path is a directory, not following links.
-bool IsDirectory(const std::wstring& path);
 
 // Builds a payload entry for folder and name holding bytes, compressed with zstd, as parsing a
 // correct record would; the compressed bytes live until the process ends.
