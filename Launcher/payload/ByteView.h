@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 struct ByteView {
     const std::uint8_t* data = nullptr;
@@ -14,3 +15,10 @@ struct PayloadViews {
     ByteView manifest;
     ByteView blob;
 };
+
+// Views two buffers that the caller keeps alive as the payload resources.
+inline PayloadViews ViewsOf(std::span<const std::uint8_t> manifest,
+                            std::span<const std::uint8_t> blob) {
+    return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
+            {blob.data(), static_cast<std::int32_t>(blob.size())}};
+}

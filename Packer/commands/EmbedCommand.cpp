@@ -172,10 +172,7 @@ int ObtainPayload(const CommandLine& line, const EmbedOptions& options, PayloadB
         payload.manifest = std::move(loaded.manifestBytes);
         payload.blob = std::move(loaded.blobBytes);
     }
-    const PayloadViews views = {
-        {payload.manifest.data(), static_cast<std::int32_t>(payload.manifest.size())},
-        {payload.blob.data(), static_cast<std::int32_t>(payload.blob.size())}};
-    const int code = CheckPayload("embed", views, totals, err);
+    const int code = CheckPayload("embed", ViewsOf(payload.manifest, payload.blob), totals, err);
     return code == PackExit::Ok ? code : NothingWritten("embed", "", code, err);
 }
 

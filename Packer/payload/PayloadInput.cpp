@@ -9,14 +9,6 @@
 #include "Launcher/payload/PayloadResources.h"
 #include "Packer/exe/PeResources.h"
 
-namespace {
-
-ByteView ViewOf(const std::vector<std::uint8_t>& bytes) {
-    return {bytes.data(), static_cast<std::int32_t>(bytes.size())};
-}
-
-}  // namespace
-
 bool ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error) {
     std::error_code failure;
@@ -64,7 +56,7 @@ bool LoadPayload(const PayloadSource& source, LoadedPayload& payload, std::strin
     } else if (payload.blobBytes.size() < std::size_t{BlobResourceSteps.minimumSize}) {
         payload.loaderCode = BlobResourceSteps.empty;
     } else {
-        payload.views = {ViewOf(payload.manifestBytes), ViewOf(payload.blobBytes)};
+        payload.views = ViewsOf(payload.manifestBytes, payload.blobBytes);
     }
     return true;
 }

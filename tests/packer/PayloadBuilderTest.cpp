@@ -16,11 +16,8 @@ TEST(BuildPayload, LaysRangesBackToBackAndPassesEveryLauncherCheck) {
     std::string error;
     ASSERT_TRUE(BuildPayload(records, bytes, error)) << error;
 
-    const PayloadViews views{
-        {bytes.manifest.data(), static_cast<std::int32_t>(bytes.manifest.size())},
-        {bytes.blob.data(), static_cast<std::int32_t>(bytes.blob.size())}};
     PendingEntries entries;
-    const auto failure = VerifyAndParsePayload(views, entries);
+    const auto failure = VerifyAndParsePayload(ViewsOf(bytes.manifest, bytes.blob), entries);
     ASSERT_FALSE(failure.has_value()) << failure->stage << "." << failure->first;
     ASSERT_EQ(entries.size(), 3u);
 

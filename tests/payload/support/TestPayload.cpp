@@ -5,8 +5,7 @@
 #include "Launcher/payload/Crc32c.h"
 
 PayloadViews TestPayloadBytes::Views() const {
-    return {{manifest.data(), static_cast<std::int32_t>(manifest.size())},
-            {blob.data(), static_cast<std::int32_t>(blob.size())}};
+    return ViewsOf(manifest, blob);
 }
 
 Bytes Utf16Le(std::wstring_view text) {
