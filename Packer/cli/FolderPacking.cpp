@@ -90,9 +90,9 @@ void PrintPackSummary(std::string_view command, const PackedFolder& packed, long
         summary, sizeof summary,
         "%zu files, %llu bytes in (%s), %llu bytes out (manifest %zu, blob %zu; %s), "
         "ratio %.3f, level %ld, %ld jobs, %.2f s",
-        packed.totals.files, static_cast<unsigned long long>(bytesIn), Megabytes(bytesIn).c_str(),
-        static_cast<unsigned long long>(bytesOut), payload.manifest.size(), payload.blob.size(),
-        Megabytes(bytesOut).c_str(),
+        packed.totals.files, static_cast<unsigned long long>(bytesIn),
+        Megabytes(bytesIn, 2).c_str(), static_cast<unsigned long long>(bytesOut),
+        payload.manifest.size(), payload.blob.size(), Megabytes(bytesOut, 2).c_str(),
         bytesOut == 0 ? 0.0 : static_cast<double>(bytesIn) / static_cast<double>(bytesOut), level,
         jobs, SecondsSince(started));
     err << "nimbrel-pack " << command << ": " << summary << "\n";

@@ -1,13 +1,5 @@
 #include "Packer/cli/Texts.h"
 
-#include <cstdio>
-
-std::string Megabytes(std::uint64_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f MB", static_cast<double>(bytes) / 1e6);
-    return text;
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point started) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }

@@ -2,13 +2,8 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <ostream>
-#include <string>
 #include <string_view>
-
-// Gives bytes in megabytes with two decimals ("12.34 MB").
-std::string Megabytes(std::uint64_t bytes);
 
 // Gives the seconds since started, for the timings commands print.
 double SecondsSince(std::chrono::steady_clock::time_point started);

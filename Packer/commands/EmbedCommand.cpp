@@ -293,7 +293,7 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
     char timing[32];
     std::snprintf(timing, sizeof timing, "%.2f s", SecondsSince(started));
     out << "embed: " << PathToUtf8(options.output) << ": " << outputSize << " bytes ("
-        << Megabytes(outputSize) << ", launcher " << launcherFile.size() << "), payload of "
+        << Megabytes(outputSize, 2) << ", launcher " << launcherFile.size() << "), payload of "
         << totals.files << " files, " << totals.contentBytes << " bytes (" << totals.compressedBytes
         << " compressed), " << timing << "\n";
     return PackExit::Ok;

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-
-std::string Megabytes(std::uint64_t bytes) {
+std::string Megabytes(std::uint64_t bytes, int decimals) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / 1e6);
+    std::snprintf(text, sizeof text, "%.*f MB", decimals, static_cast<double>(bytes) / 1e6);
     return text;
 }
+
+namespace {
 
 // Tells whether the three largest blocks a start holds all find room in the free blocks.
 bool LargestBlocksFit(std::array<std::uint64_t, 3> blocks) {

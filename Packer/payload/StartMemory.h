@@ -27,6 +27,9 @@ inline constexpr std::uint64_t LargeAddressBudget = 3'600'000'000;
 inline constexpr std::array<std::uint64_t, 3> LargeAddressBlocks = {1'900'000'000, 1'000'000'000,
                                                                     550'000'000};
 
+// Gives bytes in megabytes with decimals places: "1650 MB" as the size rule speaks, "12.34 MB".
+std::string Megabytes(std::uint64_t bytes, int decimals = 0);
+
 // What a payload holds, as check finds it and pack makes it.
 struct PayloadTotals {
     std::size_t files = 0;
