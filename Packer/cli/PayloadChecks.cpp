@@ -13,6 +13,8 @@
 #include "Packer/cli/CodeText.h"
 #include "Packer/cli/ExitCodes.h"
 #include "Packer/payload/RecordNotes.h"
+#include "Packer/pe/PeImage.h"
+#include "Packer/pe/PeLayout.h"
 
 namespace {
 
@@ -105,6 +107,16 @@ int CheckPayload(std::string_view command, const PayloadViews& views, PayloadTot
     NoteRecords(prefix, entries, err);
     return EveryEntryDecompresses(prefix, views, entries, totals, err) ? PackExit::Ok
                                                                        : PackExit::Rejected;
+}
+
+std::optional<LauncherImage> ImageOf32BitLauncher(std::span<const std::uint8_t> exe) {
+    PeImage image;
+    std::string ignored;
+    if (!ReadPeHeaders(exe, image, ignored) || image.pe32Plus) {
+        return std::nullopt;
+    }
+    return LauncherImage{image.sizeOfImage,
+                         (image.fileCharacteristics & PeLayout::Coff::LargeAddressAware) != 0};
 }
 
 bool WarnAboutStartMemory(std::string_view command, std::uint64_t imageBytes,

@@ -95,16 +95,13 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (const int code = CheckPayload("check", payload.views, totals, err); code != PackExit::Ok) {
         return code;
     }
-    PeImage image;
-    std::string ignored;
     if (payload.exeBytes.empty()) {
         WarnAboutStartMemory("check",
                              static_cast<std::uint64_t>(payload.views.manifest.size) +
                                  static_cast<std::uint64_t>(payload.views.blob.size),
                              totals, true, err);
-    } else if (ReadPeHeaders(payload.exeBytes, image, ignored) && !image.pe32Plus) {
-        WarnAboutStartMemory("check", image.sizeOfImage, totals,
-                             (image.fileCharacteristics & PeLargeAddressAware) != 0, err);
+    } else if (const auto image = ImageOf32BitLauncher(payload.exeBytes)) {
+        WarnAboutStartMemory("check", image->size, totals, image->largeAddressAware, err);
     }
     out << "check: ok, " << totals.files << " files, " << totals.contentBytes << " bytes ("
         << totals.compressedBytes << " compressed)\n";

@@ -24,7 +24,6 @@
 #include "Packer/payload/PayloadInput.h"
 #include "Packer/payload/StartMemory.h"
 #include "Packer/pe/ByteRuns.h"
-#include "Packer/pe/PeImage.h"
 
 namespace {
 
@@ -234,19 +233,6 @@ int ReadInputs(const EmbedOptions& options, std::vector<std::uint8_t>& launcherF
     return PackExit::Ok;
 }
 
-// Gives why a first start of the rebuilt 32-bit launcher would run out of addresses, or an empty
-// text. The 64-bit twin has no such limit.
-std::string StartMemoryProblemOf(const LauncherTemplate& launcher, const ByteRuns& output,
-                                 const PayloadTotals& totals) {
-    PeImage written;
-    std::string ignored;
-    if (launcher.image.pe32Plus || !ReadPeHeaders(output.runs.front(), written, ignored)) {
-        return {};
-    }
-    return StartMemoryProblem(written.sizeOfImage, totals,
-                              (launcher.image.fileCharacteristics & PeLargeAddressAware) != 0);
-}
-
 }  // namespace
 
 int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -279,7 +265,9 @@ int RunEmbed(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return NothingWritten("embed", PathToUtf8(options.launcher) + ": " + error,
                               PackExit::Rejected, err);
     }
-    if (const std::string problem = StartMemoryProblemOf(launcher, output, totals);
+    const auto image = ImageOf32BitLauncher(output.runs.front());
+    if (const std::string problem =
+            image ? StartMemoryProblem(image->size, totals, image->largeAddressAware) : "";
         !problem.empty()) {
         return NothingWritten("embed", "refused: " + problem, PackExit::Rejected, err);
     }

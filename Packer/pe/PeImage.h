@@ -36,9 +36,6 @@ struct PeFieldOffsets {
     std::uint32_t sectionTable = 0;  // the first section header
 };
 
-// The COFF characteristic that lets a 32-bit image use addresses above 2 GB.
-inline constexpr std::uint16_t PeLargeAddressAware = 0x0020;
-
 struct PeImage {
     bool pe32Plus = false;
     std::uint16_t fileCharacteristics = 0;  // the COFF header's

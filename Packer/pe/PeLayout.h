@@ -20,8 +20,10 @@ inline constexpr std::uint32_t MaximumFileAlignment = 0x10000;
 namespace Coff {
 inline constexpr std::uint32_t SectionCount = 2, SymbolTable = 8;
 inline constexpr std::uint32_t OptionalHeaderSize = 16, Characteristics = 18, Size = 20;
-// Flags in Characteristics: an image that can run, and a DLL.
-inline constexpr std::uint16_t ExecutableImage = 0x0002, DynamicLibrary = 0x2000;
+// Flags in Characteristics: an image that can run, one that may use addresses above 2 GB (a
+// 32-bit one), and a DLL.
+inline constexpr std::uint16_t ExecutableImage = 0x0002, LargeAddressAware = 0x0020;
+inline constexpr std::uint16_t DynamicLibrary = 0x2000;
 static_assert(SymbolTable == SectionCount + 2 + 4 && Characteristics + 2 == Size);
 }  // namespace Coff
 

@@ -17,9 +17,6 @@ namespace ResourceType {
 inline constexpr std::uint32_t Icon = 3, Rcdata = 10, GroupIcon = 14, Version = 16, Manifest = 24;
 }  // namespace ResourceType
 
-// Set in a resource directory entry's target when it leads to a sub-directory, not to data.
-inline constexpr std::uint32_t ResourceSubdirectoryBit = PeLayout::ResourceDirectory::HighBit;
-
 // One entry of a resource directory: an id (or, with the high bit, a string's offset) and the
 // offset from the tree's start of a data entry (or, with the high bit, of a sub-directory).
 struct ResourceDirectoryEntry {

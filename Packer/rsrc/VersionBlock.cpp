@@ -2,6 +2,7 @@
 // which the resource format itself places on a four-byte boundary.
 #include "Packer/rsrc/VersionBlock.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "Packer/pe/ByteFields.h"
@@ -83,6 +84,18 @@ void WriteNode(const VersionNode& node, std::vector<std::uint8_t>& out) {
     PutU16(out, start + 4, node.type);
 }
 
+// Calls visit with every string table: each child of a StringFileInfo node below the root.
+template <typename Node, typename Visit>
+void ForEachStringTable(Node& root, const Visit& visit) {
+    for (Node& info : root.children) {
+        if (info.key == u"StringFileInfo") {
+            for (Node& table : info.children) {
+                visit(table);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<VersionNumber> ParseVersionNumber(std::string_view text) {
@@ -128,26 +141,16 @@ bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& vers
     const std::string number = std::to_string(version[0]) + '.' + std::to_string(version[1]) + '.' +
                                std::to_string(version[2]) + '.' + std::to_string(version[3]);
     bool tables = false;
-    for (VersionNode& info : root.children) {
-        if (info.key != u"StringFileInfo") {
-            continue;
-        }
-        for (VersionNode& table : info.children) {
-            tables = true;
-            VersionNode* text = nullptr;
-            for (VersionNode& entry : table.children) {
-                if (entry.key == key) {
-                    text = &entry;
-                }
-            }
-            if (text == nullptr) {
-                text = &table.children.emplace_back();
-                text->key = key;
-            }
-            text->type = 1;
-            text->value = TextValue(std::u16string(number.begin(), number.end()));
-        }
-    }
+    ForEachStringTable(root, [&](VersionNode& table) {
+        tables = true;
+        // The last entry of that name is set; a table without one gets one.
+        const auto found = std::find_if(table.children.rbegin(), table.children.rend(),
+                                        [&](const VersionNode& entry) { return entry.key == key; });
+        VersionNode& text = found != table.children.rend() ? *found : table.children.emplace_back();
+        text.key = key;
+        text.type = 1;
+        text.value = TextValue(std::u16string(number.begin(), number.end()));
+    });
     if (!tables) {
         return Refuse(error, "the version block has no string table");
     }
@@ -155,21 +158,20 @@ bool SetVersion(VersionNode& root, VersionField field, const VersionNumber& vers
 }
 
 std::optional<std::u16string> VersionString(const VersionNode& root, std::u16string_view key) {
-    for (const VersionNode& info : root.children) {
-        if (info.key != u"StringFileInfo") {
-            continue;
-        }
-        for (const VersionNode& table : info.children) {
-            for (const VersionNode& entry : table.children) {
-                if (entry.key == key) {
-                    std::u16string text;
-                    for (std::size_t i = 0; i + 1 < entry.value.size(); i += 2) {
-                        text += static_cast<char16_t>(entry.value[i] | entry.value[i + 1] << 8);
-                    }
-                    return text.substr(0, text.find(u'\0'));
-                }
+    const VersionNode* found = nullptr;
+    ForEachStringTable(root, [&](const VersionNode& table) {
+        for (const VersionNode& entry : table.children) {
+            if (found == nullptr && entry.key == key) {
+                found = &entry;
             }
         }
+    });
+    if (found == nullptr) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < found->value.size(); i += 2) {
+        text += static_cast<char16_t>(found->value[i] | found->value[i + 1] << 8);
+    }
+    return text.substr(0, text.find(u'\0'));
 }

@@ -105,7 +105,7 @@ std::vector<std::uint8_t> ResourceSection(const std::vector<PeResource>& resourc
     std::uint32_t n = 0;
     for (std::uint32_t t = 0; t < typeCount; ++t) {
         PutU32(tree, 16 + 8 * t, types[t]);
-        PutU32(tree, 20 + 8 * t, ResourceSubdirectoryBit | typeDir);
+        PutU32(tree, 20 + 8 * t, PeLayout::ResourceDirectory::HighBit | typeDir);
         std::uint32_t ids = 0;
         for (const PeResource& resource : resources) {
             if (resource.type != types[t]) {
@@ -114,7 +114,7 @@ std::vector<std::uint8_t> ResourceSection(const std::vector<PeResource>& resourc
             const std::uint32_t idDir = idDirs + 24 * n;
             const std::uint32_t entry = dataEntries + 16 * n++;
             PutU32(tree, typeDir + 16 + 8 * ids, resource.id);
-            PutU32(tree, typeDir + 20 + 8 * ids++, ResourceSubdirectoryBit | idDir);
+            PutU32(tree, typeDir + 20 + 8 * ids++, PeLayout::ResourceDirectory::HighBit | idDir);
             PutU16(tree, idDir + 14, 1);
             PutU32(tree, idDir + 16, resource.language);
             PutU32(tree, idDir + 20, entry);
